@@ -1,0 +1,16 @@
+// How error messages name a character of the user's text.
+#pragma once
+
+#include <string>
+
+namespace pellamar::detail {
+
+// Names the character with Latin-1 code `code` for a message: a printable
+// character in quotes (`the character "x"`, in UTF-8), a blank or a control
+// character by what it is (`the line break`, `the control character U+0007`).
+std::string nameCharacter(unsigned char code);
+
+// `phrase` with its first letter in upper case, to open a sentence.
+std::string capitalized(std::string phrase);
+
+}  // namespace pellamar::detail

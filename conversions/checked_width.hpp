@@ -1,0 +1,26 @@
+// The one place where values are narrowed to the fixed widths the
+// conversions store them in (octets, 16-bit counters and positions, 32-bit
+// arcs). Arithmetic is done in a 64-bit value wide enough for every step the
+// conversions take, and the result is checked as it is narrowed.
+#pragma once
+
+#include <concepts>
+#include <cstdint>
+#include <utility>
+
+#include "objid_buffer.hpp"
+
+namespace pellamar::detail {
+
+// Returns `value` as a `To`, or raises Overflow with the message that
+// `describe()` builds (called only on failure, so the success path does not
+// allocate) and the text position `position`.
+template <std::integral To, typename Describe>
+To narrow(std::int64_t value, Describe&& describe, int position = 0) {
+  if (!std::in_range<To>(value)) {
+    throw ConversionError(ErrorKind::Overflow, std::forward<Describe>(describe)(), position);
+  }
+  return static_cast<To>(value);
+}
+
+}  // namespace pellamar::detail

@@ -1,0 +1,66 @@
+#include "objid_buffer.hpp"
+
+#include <cstddef>
+
+#include "base64_table.hpp"
+#include "character_names.hpp"
+#include "checked_width.hpp"
+
+namespace pellamar {
+
+namespace {
+
+[[noreturn]] void throwIndexOutOfRange(int index) {
+  throw ConversionError(ErrorKind::IndexOutOfRange,
+                        "The octet index " + std::to_string(index) +
+                            " lies outside the buffer, whose indices run from 0 to " +
+                            std::to_string(ObjIDBuffer::Size - 1) + ".");
+}
+
+}  // namespace
+
+ConversionError::ConversionError(ErrorKind kind, const std::string& message, int position)
+    : std::runtime_error(message), kind_(kind), position_(position) {}
+
+std::uint8_t& ObjIDBuffer::operator[](int index) {
+  if (index < 0 || index >= Size) {
+    throwIndexOutOfRange(index);
+  }
+  return octets_[static_cast<std::size_t>(index)];
+}
+
+std::uint8_t ObjIDBuffer::operator[](int index) const {
+  if (index < 0 || index >= Size) {
+    throwIndexOutOfRange(index);
+  }
+  return octets_[static_cast<std::size_t>(index)];
+}
+
+std::uint8_t ConvertToVisible(std::int16_t c) {
+  // The alphabet is looked up by the 1-based position c + 1, which has to
+  // fit the same 16-bit width as c.
+  const auto alphabetPosition = detail::narrow<std::int16_t>(std::int64_t{c} + 1, [c] {
+    return "The Base64 value " + std::to_string(c) + " is too large to look up.";
+  });
+  if (alphabetPosition < 1 || alphabetPosition > static_cast<int>(Base64Alphabet.size())) {
+    throw ConversionError(ErrorKind::InvalidArgument,
+                          "The Base64 value " + std::to_string(c) +
+                              " is not in the alphabet, whose values run from 0 to 64.");
+  }
+  return static_cast<std::uint8_t>(Base64Alphabet[static_cast<std::size_t>(alphabetPosition - 1)]);
+}
+
+std::uint8_t ConvertToBinary(std::int16_t c) {
+  if (c < 0 || c > 0xFF) {
+    throw ConversionError(ErrorKind::InvalidArgument,
+                          "The character code " + std::to_string(c) +
+                              " is not an 8-bit code, so it names no character.");
+  }
+  const int value = detail::base64Value(static_cast<unsigned char>(c));
+  return detail::narrow<std::uint8_t>(value, [c] {
+    return detail::capitalized(detail::nameCharacter(static_cast<unsigned char>(c))) +
+           " is not a Base64 character.";
+  });
+}
+
+}  // namespace pellamar

@@ -1,0 +1,413 @@
+#include "objid_conversions.hpp"
+
+#include <array>
+#include <charconv>
+#include <cstddef>
+#include <limits>
+
+#include "base64_table.hpp"
+#include "character_names.hpp"
+#include "checked_width.hpp"
+
+namespace pellamar {
+
+namespace {
+
+// The largest identifier the forward conversion writes. The buffer holds one
+// octet more so that the reverse conversion can split the first
+// subidentifier into two arcs in place.
+constexpr int MaxOctets = ObjIDBuffer::Size - 1;
+
+// A lone arc is written as one octet and never packed, so it stays below the
+// first value that needs a second base-128 digit.
+constexpr std::int32_t MaxLoneArc = 127;
+
+// Base 128: seven value bits an octet, bit 7 set on every octet of a
+// subidentifier but its last.
+constexpr int Base128Bits = 7;
+constexpr std::uint8_t ContinuationBit = 0x80;
+constexpr std::uint8_t Base128DigitMask = 0x7F;
+
+// Text positions and counts are 16-bit signed integers.
+constexpr std::int64_t MaxTextPosition = std::numeric_limits<std::int16_t>::max();
+
+// A message quotes at most this many characters of an over-long arc.
+constexpr std::size_t MaxQuotedDigits = 24;
+
+// The first-two-arcs rule of X.690 8.19.4: the first two arcs share one
+// subidentifier, first * 40 + second. Arcs 0 and 1 have at most 40 children,
+// so the subidentifier tells the two arcs apart: below 40 under 0, below 80
+// under 1, and from 80 on under 2.
+struct RootArcRule {
+  static constexpr std::int32_t RootCount = 3;
+  static constexpr std::int32_t ChildrenOfSmallRoot = 40;
+
+  static constexpr std::int32_t rootOf(std::int32_t subidentifier) {
+    const std::int32_t root = subidentifier / ChildrenOfSmallRoot;
+    return root < RootCount ? root : RootCount - 1;
+  }
+  static constexpr std::int32_t childOf(std::int32_t subidentifier) {
+    return subidentifier - rootOf(subidentifier) * ChildrenOfSmallRoot;
+  }
+};
+
+constexpr int base128Length(std::uint32_t value) {
+  int length = 1;
+  while (value >= (1U << Base128Bits)) {
+    value >>= Base128Bits;
+    ++length;
+  }
+  return length;
+}
+
+// Writes `value` in base 128, most significant digit first, from
+// objid[count]; returns the count after it.
+int writeBase128(ObjIDBuffer& objid, int count, std::uint32_t value) {
+  for (int shift = (base128Length(value) - 1) * Base128Bits; shift > 0; shift -= Base128Bits) {
+    objid[count++] =
+        static_cast<std::uint8_t>(((value >> shift) & Base128DigitMask) | ContinuationBit);
+  }
+  objid[count++] = static_cast<std::uint8_t>(value & Base128DigitMask);
+  return count;
+}
+
+struct Subidentifier {
+  std::int32_t value;
+  int end;  // the index after its last octet
+};
+
+// Reads the subidentifier that starts at objid[start], within the first
+// `count` octets. `name()` says which one it is in a message ("arc 3");
+// `position` is the text position the errors report.
+template <typename Name>
+Subidentifier readBase128(const ObjIDBuffer& objid, int start, int count, Name&& name,
+                          int position) {
+  std::int32_t value = 0;
+  for (int index = start; index < count; ++index) {
+    const std::uint8_t octet = objid[index];
+    value = detail::narrow<std::int32_t>(
+        (std::int64_t{value} << Base128Bits) | (octet & Base128DigitMask),
+        [&] { return detail::capitalized(name()) + " is larger than 2147483647."; }, position);
+    if ((octet & ContinuationBit) == 0) {
+      return {value, index + 1};
+    }
+  }
+  throw ConversionError(ErrorKind::InvalidArgument,
+                        "The octets end in the middle of " + name() +
+                            ": its last octet still has the top bit set, so the text looks "
+                            "cut off.",
+                        position);
+}
+
+// One arc of the dotted text, with the 1-based position where it starts.
+struct Arc {
+  std::int32_t value;
+  int position;
+};
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+std::string quoteDigits(std::string_view digits) {
+  while (digits.size() > 1 && digits.front() == '0') {
+    digits.remove_prefix(1);
+  }
+  if (digits.size() > MaxQuotedDigits) {
+    return std::string(digits.substr(0, MaxQuotedDigits)) + "...";
+  }
+  return std::string(digits);
+}
+
+// Reads the number at the start of `text`, an arc that starts at text
+// position `position`.
+Arc readArc(std::string_view text, int position) {
+  std::size_t at = 0;
+  while (at < text.size() && isBlank(text[at])) {
+    ++at;
+  }
+  const int numberPosition = position + static_cast<int>(at);
+  bool negative = false;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+    negative = text[at] == '-';
+    ++at;
+  }
+  const std::size_t digitsStart = at;
+  while (at < text.size() && isDigit(text[at])) {
+    ++at;
+  }
+  const std::string_view digits = text.substr(digitsStart, at - digitsStart);
+  if (negative && digits.find_first_not_of('0') != std::string_view::npos) {
+    throw ConversionError(ErrorKind::InvalidArgument,
+                          "The arc -" + quoteDigits(digits) + " at position " +
+                              std::to_string(numberPosition) +
+                              " is negative; arcs are whole numbers from 0 up.",
+                          numberPosition);
+  }
+  std::int32_t value = 0;
+  for (const char digit : digits) {
+    value = detail::narrow<std::int32_t>(
+        std::int64_t{value} * 10 + (digit - '0'),
+        [&] {
+          return "The arc " + quoteDigits(digits) + " at position " +
+                 std::to_string(numberPosition) + " is larger than 2147483647.";
+        },
+        numberPosition);
+  }
+  return {value, numberPosition};
+}
+
+// Splits the dotted text into arcs, keeping the positions within the 16-bit
+// width that the conversions count text in.
+class ArcReader {
+ public:
+  explicit ArcReader(std::string_view s) : s_(s) {}
+
+  bool done() const { return done_; }
+
+  Arc next() {
+    const int start = position_;
+    const std::size_t dot = s_.find('.', static_cast<std::size_t>(start - 1));
+    if (dot == std::string_view::npos) {
+      done_ = true;
+      return readArc(s_.substr(static_cast<std::size_t>(start - 1)), start);
+    }
+    const auto dotPosition = static_cast<std::int64_t>(dot) + 1;
+    position_ = detail::narrow<std::int16_t>(
+        dotPosition + 1,
+        [&] {
+          return "The identifier is too long: its full stop at position " +
+                 std::to_string(dotPosition) + " lies beyond position " +
+                 std::to_string(MaxTextPosition - 1) + ".";
+        },
+        static_cast<int>(dotPosition));
+    const auto arcStart = static_cast<std::size_t>(start - 1);
+    return readArc(s_.substr(arcStart, dot - arcStart), start);
+  }
+
+ private:
+  std::string_view s_;
+  int position_ = 1;
+  bool done_ = false;
+};
+
+std::int32_t firstSubidentifier(const Arc& first, const Arc& second) {
+  if (first.value >= RootArcRule::RootCount) {
+    throw ConversionError(ErrorKind::InvalidArgument,
+                          "The first arc is " + std::to_string(first.value) + " (at position " +
+                              std::to_string(first.position) + "), but it must be 0, 1 or 2.",
+                          first.position);
+  }
+  if (first.value < RootArcRule::RootCount - 1 &&
+      second.value >= RootArcRule::ChildrenOfSmallRoot) {
+    throw ConversionError(ErrorKind::InvalidArgument,
+                          "Under the arc " + std::to_string(first.value) +
+                              " the second arc must be at most 39, but it is " +
+                              std::to_string(second.value) + " (at position " +
+                              std::to_string(second.position) + ").",
+                          second.position);
+  }
+  const std::int64_t packed =
+      std::int64_t{first.value} * RootArcRule::ChildrenOfSmallRoot + second.value;
+  return detail::narrow<std::int32_t>(
+      packed,
+      [&] {
+        return "The first two arcs " + std::to_string(first.value) + "." +
+               std::to_string(second.value) + " make the first subidentifier " +
+               std::to_string(packed) + ", which is larger than 2147483647.";
+      },
+      second.position);
+}
+
+// Appends the octets of one subidentifier, refusing any past the limit.
+int appendSubidentifier(ObjIDBuffer& objid, int count, std::int32_t value, int position) {
+  const auto unsignedValue = static_cast<std::uint32_t>(value);
+  if (count + base128Length(unsignedValue) > MaxOctets) {
+    throw ConversionError(ErrorKind::IndexOutOfRange,
+                          "The identifier needs more than " + std::to_string(MaxOctets) +
+                              " octets: the arc at position " + std::to_string(position) +
+                              " no longer fits.",
+                          position);
+  }
+  return writeBase128(objid, count, unsignedValue);
+}
+
+std::int16_t loneArc(ObjIDBuffer& objid, const Arc& arc) {
+  if (arc.value > MaxLoneArc) {
+    throw ConversionError(ErrorKind::Overflow,
+                          "A single arc is written as one octet, so it must be at most " +
+                              std::to_string(MaxLoneArc) + ", but it is " +
+                              std::to_string(arc.value) + ".",
+                          arc.position);
+  }
+  objid[0] = static_cast<std::uint8_t>(arc.value);
+  return 1;
+}
+
+// The text position of the Base64 character that holds the first bit of
+// decoded octet `index`; data characters stand at the start of the text.
+int characterPositionOfOctet(int index) {
+  return index * 8 / 6 + 1;
+}
+
+[[noreturn]] void throwBadPadding(int position, int dataCharacters) {
+  const int openGroup = dataCharacters % 4;
+  if (openGroup == 0) {
+    throw ConversionError(ErrorKind::InvalidArgument,
+                          "The \"=\" at position " + std::to_string(position) +
+                              " pads nothing: the characters before it make whole groups of "
+                              "four, and extra padding would swallow data bits.",
+                          position);
+  }
+  throw ConversionError(ErrorKind::InvalidArgument,
+                        "The \"=\" at position " + std::to_string(position) +
+                            " is one too many: after " + std::to_string(openGroup) +
+                            " characters of a group of four, at most " +
+                            std::to_string(4 - openGroup) + " \"=\" may follow.",
+                        position);
+}
+
+// Decodes the Base64 text `s` into `octets`; returns the count.
+int decodeBase64(std::string_view s, ObjIDBuffer& octets) {
+  detail::narrow<std::int16_t>(static_cast<std::int64_t>(s.size()), [&] {
+    return "The Base64 text is " + std::to_string(s.size()) +
+           " characters long; at most 32767 can be read.";
+  });
+  int count = 0;
+  int dataCharacters = 0;
+  int padding = 0;
+  std::uint32_t bits = 0;
+  int pendingBits = 0;
+  for (std::size_t index = 0; index < s.size(); ++index) {
+    const int position = static_cast<int>(index) + 1;
+    const auto code = static_cast<unsigned char>(s[index]);
+    const int value = detail::base64Value(code);
+    if (value == detail::NotInAlphabet) {
+      throw ConversionError(ErrorKind::Overflow,
+                            detail::capitalized(detail::nameCharacter(code)) + " at position " +
+                                std::to_string(position) + " is not a Base64 character.",
+                            position);
+    }
+    if (value == detail::PaddingValue) {
+      if (++padding > (4 - dataCharacters % 4) % 4) {
+        throwBadPadding(position, dataCharacters);
+      }
+      continue;
+    }
+    if (padding > 0) {
+      throw ConversionError(ErrorKind::InvalidArgument,
+                            detail::capitalized(detail::nameCharacter(code)) + " at position " +
+                                std::to_string(position) +
+                                " follows a \"=\", but \"=\" may only end the text.",
+                            position);
+    }
+    ++dataCharacters;
+    bits = (bits << 6) | static_cast<std::uint32_t>(value);
+    pendingBits += 6;
+    if (pendingBits >= 8) {
+      pendingBits -= 8;
+      if (count == MaxOctets) {
+        throw ConversionError(ErrorKind::IndexOutOfRange,
+                              "The Base64 text holds more than " + std::to_string(MaxOctets) +
+                                  " octets; the character at position " + std::to_string(position) +
+                                  " completes one too many.",
+                              position);
+      }
+      octets[count++] = static_cast<std::uint8_t>(bits >> pendingBits);
+      bits &= (1U << pendingBits) - 1;
+    }
+  }
+  return count;
+}
+
+}  // namespace
+
+std::int16_t ObjIDStringToBinary(ObjIDBuffer& objid, std::string_view s) {
+  ArcReader arcs(s);
+  const Arc first = arcs.next();
+  if (arcs.done()) {
+    return loneArc(objid, first);
+  }
+  const Arc second = arcs.next();
+  int count = appendSubidentifier(objid, 0, firstSubidentifier(first, second), second.position);
+  while (!arcs.done()) {
+    const Arc arc = arcs.next();
+    count = appendSubidentifier(objid, count, arc.value, arc.position);
+  }
+  return static_cast<std::int16_t>(count);
+}
+
+std::string ObjIDBinaryToBase64(const ObjIDBuffer& objid, std::int16_t numObjBytes) {
+  // The last index, numObjBytes - 1, is a 16-bit value too.
+  detail::narrow<std::int16_t>(std::int64_t{numObjBytes} - 1, [numObjBytes] {
+    return "The octet count " + std::to_string(numObjBytes) + " is out of range.";
+  });
+  std::string text;
+  if (numObjBytes <= 0) {
+    return text;
+  }
+  text.reserve((static_cast<std::size_t>(numObjBytes) + 2) / 3 * 4);
+  const auto symbol = [](std::uint32_t group, int shift) {
+    return Base64Alphabet[(group >> shift) & 0x3F];
+  };
+  for (int index = 0; index < numObjBytes; index += 3) {
+    const int remaining = numObjBytes - index;
+    std::uint32_t group = std::uint32_t{objid[index]} << 16;
+    if (remaining > 1) {
+      group |= std::uint32_t{objid[index + 1]} << 8;
+    }
+    if (remaining > 2) {
+      group |= objid[index + 2];
+    }
+    text += symbol(group, 18);
+    text += symbol(group, 12);
+    text += remaining > 1 ? symbol(group, 6) : '=';
+    text += remaining > 2 ? symbol(group, 0) : '=';
+  }
+  return text;
+}
+
+std::int16_t ObjIDBase64ToBinary(std::string_view s, ObjIDBuffer& objid) {
+  ObjIDBuffer decoded;
+  const int count = decodeBase64(s, decoded);
+  if (count == 0) {
+    return 0;
+  }
+  const Subidentifier first = readBase128(
+      decoded, 0, count, [] { return std::string("the first subidentifier (the first two arcs)"); },
+      characterPositionOfOctet(0));
+  objid[0] = static_cast<std::uint8_t>(RootArcRule::rootOf(first.value));
+  int written =
+      writeBase128(objid, 1, static_cast<std::uint32_t>(RootArcRule::childOf(first.value)));
+  for (int index = first.end; index < count; ++index) {
+    objid[written++] = decoded[index];
+  }
+  return static_cast<std::int16_t>(written);
+}
+
+std::string ObjIDBinaryToString(const ObjIDBuffer& objid, std::int16_t numObjBytes) {
+  if (numObjBytes <= 0) {
+    throw ConversionError(ErrorKind::InvalidArgument,
+                          "There are no octets, so there is no identifier to show.");
+  }
+  std::string text;
+  text.reserve(static_cast<std::size_t>(numObjBytes) * 4);
+  int arcNumber = 1;
+  for (int index = 0; index < numObjBytes; ++arcNumber) {
+    const Subidentifier arc = readBase128(
+        objid, index, numObjBytes, [arcNumber] { return "arc " + std::to_string(arcNumber); }, 0);
+    std::array<char, 16> digits{};
+    char* end = std::to_chars(digits.data(), digits.data() + digits.size(), arc.value).ptr;
+    if (index > 0) {
+      text += '.';
+    }
+    text.append(digits.data(), end);
+    index = arc.end;
+  }
+  return text;
+}
+
+}  // namespace pellamar

@@ -1,0 +1,429 @@
+#include "objid_conversions.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "row_name.hpp"
+
+namespace pellamar {
+namespace {
+
+using Octets = std::vector<std::uint8_t>;
+
+ObjIDBuffer bufferHolding(const Octets& octets) {
+  ObjIDBuffer buffer;
+  for (std::size_t index = 0; index < octets.size(); ++index) {
+    buffer[static_cast<int>(index)] = octets[index];
+  }
+  return buffer;
+}
+
+Octets octetsOf(const ObjIDBuffer& buffer, int count) {
+  Octets octets;
+  for (int index = 0; index < count; ++index) {
+    octets.push_back(buffer[index]);
+  }
+  return octets;
+}
+
+// Canonical identifiers with the contents octets of their BER encoding and
+// the Base64 text of those octets; they drive the forward, reverse and round
+// trip tests alike.
+struct Vector {
+  const char* name;
+  const char* text;
+  Octets octets;
+  const char* base64;
+};
+
+const Vector vectors[] = {
+    {"UsOrganization", "2.16.840.1", {0x60, 0x86, 0x48, 0x01}, "YIZIAQ=="},
+    {"RsaDataSecurity", "1.2.840.113549", {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D}, "KoZIhvcN"},
+    {"PilotUserId",
+     "0.9.2342.19200300.100.1.1",
+     {0x09, 0x92, 0x26, 0x89, 0x93, 0xF2, 0x2C, 0x64, 0x01, 0x01},
+     "CZImiZPyLGQBAQ=="},
+    {"Hl7Root",
+     "2.16.840.1.113883.3.0",
+     {0x60, 0x86, 0x48, 0x01, 0x86, 0xF9, 0x5B, 0x03, 0x00},
+     "YIZIAYb5WwMA"},
+    {"PrivateEnterprises", "1.3.6.1.4.1", {0x2B, 0x06, 0x01, 0x04, 0x01}, "KwYBBAE="},
+    {"MicrosoftCertSrv",
+     "1.3.6.1.4.1.311.21.20",
+     {0x2B, 0x06, 0x01, 0x04, 0x01, 0x82, 0x37, 0x15, 0x14},
+     "KwYBBAGCNxUU"},
+    {"LargestLaterArc", "1.2.2147483647", {0x2A, 0x87, 0xFF, 0xFF, 0xFF, 0x7F}, "Kof///9/"},
+    {"ZeroZero", "0.0", {0x00}, "AA=="},
+    {"LastChildOfRoot0", "0.39", {0x27}, "Jw=="},
+    {"LastChildOfRoot1", "1.39", {0x4F}, "Tw=="},
+    {"Root2Child40", "2.40", {0x78}, "eA=="},
+    {"Root2LargeChild", "2.999.1", {0x88, 0x37, 0x01}, "iDcB"},
+    {"LargestFirstSubidentifier", "2.2147483567", {0x87, 0xFF, 0xFF, 0xFF, 0x7F}, "h////38="},
+};
+
+class VectorTest : public testing::TestWithParam<Vector> {};
+
+TEST_P(VectorTest, TextToOctets) {
+  ObjIDBuffer buffer;
+  const std::int16_t count = ObjIDStringToBinary(buffer, GetParam().text);
+  EXPECT_EQ(octetsOf(buffer, count), GetParam().octets);
+}
+
+TEST_P(VectorTest, OctetsToBase64) {
+  const Octets& octets = GetParam().octets;
+  EXPECT_EQ(ObjIDBinaryToBase64(bufferHolding(octets), static_cast<std::int16_t>(octets.size())),
+            GetParam().base64);
+}
+
+TEST_P(VectorTest, Base64ToText) {
+  ObjIDBuffer buffer;
+  const std::int16_t count = ObjIDBase64ToBinary(GetParam().base64, buffer);
+  EXPECT_EQ(ObjIDBinaryToString(buffer, count), GetParam().text);
+}
+
+TEST_P(VectorTest, RoundTripThroughBothDirections) {
+  ObjIDBuffer forward;
+  const std::int16_t count = ObjIDStringToBinary(forward, GetParam().text);
+  const std::string base64 = ObjIDBinaryToBase64(forward, count);
+  ObjIDBuffer reverse;
+  EXPECT_EQ(ObjIDBinaryToString(reverse, ObjIDBase64ToBinary(base64, reverse)), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Identifiers, VectorTest, testing::ValuesIn(vectors), rowName<Vector>);
+
+// Texts that are not canonical, or not identifiers of two or more arcs, with
+// the octets the forward conversion gives them.
+struct ForwardCase {
+  const char* name;
+  std::string text;
+  Octets octets;
+};
+
+class ForwardTest : public testing::TestWithParam<ForwardCase> {};
+
+TEST_P(ForwardTest, WritesOctets) {
+  ObjIDBuffer buffer;
+  const std::int16_t count = ObjIDStringToBinary(buffer, GetParam().text);
+  EXPECT_EQ(octetsOf(buffer, count), GetParam().octets);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LenientText, ForwardTest,
+    testing::Values(
+        ForwardCase{"EmptyTextIsArcZero", "", {0x00}}, ForwardCase{"LoneArc", "5", {0x05}},
+        ForwardCase{"LoneArcAboveRoots", "7", {0x07}}, ForwardCase{"LargestLoneArc", "127", {0x7F}},
+        ForwardCase{"TrailingEmptyArc", "2.16.", {0x60, 0x00}},
+        ForwardCase{"EmptyMiddleArc", "2..5", {0x50, 0x05}},
+        ForwardCase{"BlanksBeforeDigits", " 2. 16.\t840.1", {0x60, 0x86, 0x48, 0x01}},
+        ForwardCase{"TrailingNonDigits", "2.16x.840 .1", {0x60, 0x86, 0x48, 0x01}},
+        ForwardCase{"LeadingNonDigitReadsZero", "2.x16", {0x50}},
+        ForwardCase{"LeadingZeros", "2.016.0840.1", {0x60, 0x86, 0x48, 0x01}},
+        ForwardCase{"PlusSign", "2.+16", {0x60}},
+        ForwardCase{"MinusZeroIsZero", "1.2.-0", {0x2A, 0x00}},
+        ForwardCase{"LongRunOfZeros", "1.2." + std::string(200, '0') + "5", {0x2A, 0x05}}),
+    rowName<ForwardCase>);
+
+// An identifier of `count` octets: "1.2" followed by count - 1 arcs of 1.
+std::string identifierOfOctets(int count) {
+  std::string text = "1.2";
+  for (int arc = 1; arc < count; ++arc) {
+    text += ".1";
+  }
+  return text;
+}
+
+struct FailureCase {
+  const char* name;
+  std::string input;
+  ErrorKind kind;
+  int position;
+};
+
+void expectFailure(const FailureCase& row, const auto& convert) {
+  try {
+    convert(row.input);
+    FAIL() << "no failure";
+  } catch (const ConversionError& error) {
+    EXPECT_EQ(error.kind(), row.kind) << error.what();
+    EXPECT_EQ(error.position(), row.position) << error.what();
+    EXPECT_FALSE(std::string(error.what()).empty());
+  }
+}
+
+class ForwardFailureTest : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(ForwardFailureTest, RaisesKindAtPosition) {
+  expectFailure(GetParam(), [](const std::string& text) {
+    ObjIDBuffer buffer;
+    ObjIDStringToBinary(buffer, text);
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadIdentifiers, ForwardFailureTest,
+    testing::Values(
+        FailureCase{"ArcAboveLargest", "1.2.2147483648", ErrorKind::Overflow, 5},
+        FailureCase{"FirstArcAboveLargest", " 4294967296.1", ErrorKind::Overflow, 2},
+        FailureCase{"FirstArcAboveRoots", "6.15", ErrorKind::InvalidArgument, 1},
+        FailureCase{"FirstArcSeven", "7.0", ErrorKind::InvalidArgument, 1},
+        FailureCase{"Root0Child40", "0.40", ErrorKind::InvalidArgument, 3},
+        FailureCase{"Root1Child40", "1.40.5", ErrorKind::InvalidArgument, 3},
+        FailureCase{"NegativeLaterArc", "1.2.-5", ErrorKind::InvalidArgument, 5},
+        FailureCase{"NegativeLastArc", "1.2.840.-1", ErrorKind::InvalidArgument, 9},
+        FailureCase{"NegativeFirstArc", "-1.2", ErrorKind::InvalidArgument, 1},
+        FailureCase{"NegativeLoneArc", "-5", ErrorKind::InvalidArgument, 1},
+        FailureCase{"HugeNegativeArc", "1.2.-99999999999", ErrorKind::InvalidArgument, 5},
+        FailureCase{"LoneArcOf128", "128", ErrorKind::Overflow, 1},
+        FailureCase{"LoneArcOf200", "200", ErrorKind::Overflow, 1},
+        FailureCase{"FirstSubidentifierAboveLargest", "2.2147483568", ErrorKind::Overflow, 3},
+        FailureCase{"OctetsBeyond100", identifierOfOctets(101), ErrorKind::IndexOutOfRange, 203},
+        FailureCase{"FullStopBeyond16BitPositions", "1.2" + std::string(40000, ' ') + ".5",
+                    ErrorKind::Overflow, 40004}),
+    rowName<FailureCase>);
+
+TEST(ForwardFailure, MessageNamesTheArcAndTheLimit) {
+  ObjIDBuffer buffer;
+  try {
+    ObjIDStringToBinary(buffer, "1.2.4294967296");
+    FAIL();
+  } catch (const ConversionError& error) {
+    EXPECT_STREQ(error.what(), "The arc 4294967296 at position 5 is larger than 2147483647.");
+  }
+}
+
+TEST(ForwardLimits, HundredOctetsFitAndEncodeTo136Characters) {
+  ObjIDBuffer buffer;
+  const std::int16_t count = ObjIDStringToBinary(buffer, identifierOfOctets(100));
+  ASSERT_EQ(count, 100);
+  const std::string base64 = ObjIDBinaryToBase64(buffer, count);
+  EXPECT_EQ(base64.size(), 136U);
+  EXPECT_EQ(base64.substr(134), "==");
+}
+
+struct EncodeCase {
+  const char* name;
+  Octets octets;
+  std::int16_t count;
+  std::string base64;
+};
+
+class EncodeTest : public testing::TestWithParam<EncodeCase> {};
+
+TEST_P(EncodeTest, EncodesCountOctets) {
+  EXPECT_EQ(ObjIDBinaryToBase64(bufferHolding(GetParam().octets), GetParam().count),
+            GetParam().base64);
+}
+
+INSTANTIATE_TEST_SUITE_P(Padding, EncodeTest,
+                         testing::Values(EncodeCase{"OneOctet", {0x05}, 1, "BQ=="},
+                                         EncodeCase{"TwoOctets", {0x05, 0x06}, 2, "BQY="},
+                                         EncodeCase{"ThreeOctets", {0x05, 0x06, 0x07}, 3, "BQYH"},
+                                         EncodeCase{"ZeroCountIsEmpty", {0x05}, 0, ""},
+                                         EncodeCase{"NegativeCountIsEmpty", {0x05}, -5, ""},
+                                         EncodeCase{"WholeBuffer", Octets(101, 0xFF), 101,
+                                                    std::string(134, '/') + "8="}),
+                         rowName<EncodeCase>);
+
+TEST(EncodeFailure, CountsOutsideTheBufferOrTheWidth) {
+  const ObjIDBuffer buffer;
+  EXPECT_THROW(
+      {
+        try {
+          ObjIDBinaryToBase64(buffer, 102);
+        } catch (const ConversionError& error) {
+          EXPECT_EQ(error.kind(), ErrorKind::IndexOutOfRange);
+          throw;
+        }
+      },
+      ConversionError);
+  EXPECT_THROW(
+      {
+        try {
+          ObjIDBinaryToBase64(buffer, -32768);
+        } catch (const ConversionError& error) {
+          EXPECT_EQ(error.kind(), ErrorKind::Overflow);
+          throw;
+        }
+      },
+      ConversionError);
+}
+
+// Base64 texts with the octets the reverse conversion leaves: the first
+// subidentifier split into the first arc and the second.
+struct DecodeCase {
+  const char* name;
+  std::string base64;
+  Octets octets;
+};
+
+class DecodeTest : public testing::TestWithParam<DecodeCase> {};
+
+TEST_P(DecodeTest, LeavesSplitOctets) {
+  ObjIDBuffer buffer;
+  const std::int16_t count = ObjIDBase64ToBinary(GetParam().base64, buffer);
+  EXPECT_EQ(octetsOf(buffer, count), GetParam().octets);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Base64, DecodeTest,
+    testing::Values(DecodeCase{"Padded", "YIZIAQ==", {0x02, 0x10, 0x86, 0x48, 0x01}},
+                    DecodeCase{"Unpadded", "KoZIhvcN", {0x01, 0x02, 0x86, 0x48, 0x86, 0xF7, 0x0D}},
+                    DecodeCase{"PaddingLeftOff", "YIZIAQ", {0x02, 0x10, 0x86, 0x48, 0x01}},
+                    DecodeCase{"PaddingHalfThere", "YIZIAQ=", {0x02, 0x10, 0x86, 0x48, 0x01}},
+                    DecodeCase{"OneOctetIsTwoArcs", "BQ==", {0x00, 0x05}},
+                    DecodeCase{"MultiOctetFirstSubidentifier", "iDcB", {0x02, 0x87, 0x67, 0x01}},
+                    DecodeCase{"EmptyText", "", {}},
+                    DecodeCase{"SingleCharacterHoldsNoOctet", "B", {}},
+                    DecodeCase{"LowerCaseIsItsOwnValue", "aa==", {0x02, 0x19}}),
+    rowName<DecodeCase>);
+
+TEST(DecodeLimits, HundredOctetsDecodeWithOrWithoutPadding) {
+  ObjIDBuffer forward;
+  const std::int16_t count = ObjIDStringToBinary(forward, identifierOfOctets(100));
+  const std::string padded = ObjIDBinaryToBase64(forward, count);
+  for (const std::string& text : {padded, padded.substr(0, 134)}) {
+    ObjIDBuffer reverse;
+    EXPECT_EQ(ObjIDBase64ToBinary(text, reverse), 101) << text;
+    EXPECT_EQ(ObjIDBinaryToString(reverse, 101), identifierOfOctets(100));
+  }
+}
+
+class ReverseFailureTest : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(ReverseFailureTest, RaisesKindAtPosition) {
+  expectFailure(GetParam(), [](const std::string& text) {
+    ObjIDBuffer buffer;
+    ObjIDBinaryToString(buffer, ObjIDBase64ToBinary(text, buffer));
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadBase64, ReverseFailureTest,
+    testing::Values(
+        FailureCase{"InitialFullStops", "....", ErrorKind::Overflow, 1},
+        FailureCase{"Blank", "YIZI AQ==", ErrorKind::Overflow, 5},
+        FailureCase{"LineBreakAtEnd", "YIZIAQ==\n", ErrorKind::Overflow, 9},
+        FailureCase{"UrlSafeAlphabet", "YIZ-AQ==", ErrorKind::Overflow, 4},
+        FailureCase{"OutsideLatin1", std::string("YI") + NonLatin1Character, ErrorKind::Overflow,
+                    3},
+        FailureCase{"DataAfterPadding", "YIZ=IAQ=", ErrorKind::InvalidArgument, 5},
+        FailureCase{"PaddingAlone", "==", ErrorKind::InvalidArgument, 1},
+        FailureCase{"PaddingAfterWholeGroup", "KoZIhvcN=", ErrorKind::InvalidArgument, 9},
+        FailureCase{"ThreePaddingAfterTwo", "YIZIAQ===", ErrorKind::InvalidArgument, 9},
+        FailureCase{"FirstSubidentifierCutOff", "gA==", ErrorKind::InvalidArgument, 1},
+        FailureCase{"FirstSubidentifierAboveLargest", "iICAgAA=", ErrorKind::Overflow, 1},
+        FailureCase{"OctetsBeyond100", std::string(136, 'A'), ErrorKind::IndexOutOfRange, 135},
+        FailureCase{"TextBeyond16BitLength", std::string(32768, 'A'), ErrorKind::Overflow, 0},
+        FailureCase{"EmptyTextHasNoArc", "", ErrorKind::InvalidArgument, 0},
+        FailureCase{"NoWholeOctet", "B", ErrorKind::InvalidArgument, 0},
+        FailureCase{"LastArcCutOff", "YP////8=", ErrorKind::InvalidArgument, 0},
+        FailureCase{"LastArcAboveLargest", "YP//////", ErrorKind::Overflow, 0}),
+    rowName<FailureCase>);
+
+TEST(ReverseFailure, MessageNamesTheCharacterAndItsPosition) {
+  ObjIDBuffer buffer;
+  try {
+    ObjIDBase64ToBinary("KoZIhvcN YQ", buffer);
+    FAIL();
+  } catch (const ConversionError& error) {
+    EXPECT_STREQ(error.what(), "The character \" \" at position 9 is not a Base64 character.");
+  }
+}
+
+struct OctetsToTextCase {
+  const char* name;
+  Octets octets;
+  std::string text;
+};
+
+class OctetsToTextTest : public testing::TestWithParam<OctetsToTextCase> {};
+
+TEST_P(OctetsToTextTest, ReadsOneArcPerRun) {
+  const Octets& octets = GetParam().octets;
+  EXPECT_EQ(ObjIDBinaryToString(bufferHolding(octets), static_cast<std::int16_t>(octets.size())),
+            GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SplitOctets, OctetsToTextTest,
+    testing::Values(
+        OctetsToTextCase{"UsOrganization", {0x02, 0x10, 0x86, 0x48, 0x01}, "2.16.840.1"},
+        OctetsToTextCase{"Pair", {0x00, 0x05}, "0.5"},
+        OctetsToTextCase{"NoPackingUndone", {0x03, 0x08}, "3.8"},
+        OctetsToTextCase{"LoneZero", {0x00}, "0"},
+        OctetsToTextCase{"LargestArc", {0x87, 0xFF, 0xFF, 0xFF, 0x7F}, "2147483647"},
+        OctetsToTextCase{"NonMinimalArc", {0x01, 0x80, 0x01}, "1.1"}),
+    rowName<OctetsToTextCase>);
+
+struct OctetsFailureCase {
+  const char* name;
+  Octets octets;
+  std::int16_t count;
+  ErrorKind kind;
+};
+
+class OctetsFailureTest : public testing::TestWithParam<OctetsFailureCase> {};
+
+TEST_P(OctetsFailureTest, RaisesKind) {
+  try {
+    ObjIDBinaryToString(bufferHolding(GetParam().octets), GetParam().count);
+    FAIL() << "no failure";
+  } catch (const ConversionError& error) {
+    EXPECT_EQ(error.kind(), GetParam().kind) << error.what();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadOctets, OctetsFailureTest,
+    testing::Values(
+        OctetsFailureCase{"ZeroCount", {0x05}, 0, ErrorKind::InvalidArgument},
+        OctetsFailureCase{"NegativeCount", {0x05}, -1, ErrorKind::InvalidArgument},
+        OctetsFailureCase{"UnfinishedArc", {0x02, 0x10, 0x86}, 3, ErrorKind::InvalidArgument},
+        OctetsFailureCase{"UnfinishedRunAboveLargest",
+                          {0x02, 0x10, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+                          7,
+                          ErrorKind::Overflow},
+        OctetsFailureCase{"ArcOf2To31", {0x88, 0x80, 0x80, 0x80, 0x00}, 5, ErrorKind::Overflow},
+        OctetsFailureCase{"CountBeyondBuffer", Octets(101, 0x01), 102, ErrorKind::IndexOutOfRange}),
+    rowName<OctetsFailureCase>);
+
+// Random valid identifiers, written with the blanks and leading zeros the
+// forward conversion tolerates, come back from the reverse conversion in
+// canonical form.
+TEST(RoundTripProperty, RandomValidIdentifiersComeBackCanonical) {
+  std::mt19937 random(20261207);
+  const auto uniform = [&](std::uint32_t low, std::uint32_t high) {
+    return std::uniform_int_distribution<std::uint32_t>(low, high)(random);
+  };
+  // Arcs of every base-128 length, not only the rare large ones.
+  const auto arcOfRandomWidth = [&](std::uint32_t largest) {
+    const std::uint32_t bits = uniform(0, 31);
+    return std::min(uniform(0, (std::uint32_t{1} << bits) - 1U), largest);
+  };
+  constexpr std::uint32_t largestArc = 2147483647;
+  for (int trial = 0; trial < 5000; ++trial) {
+    const std::uint32_t root = uniform(0, 2);
+    const std::uint32_t child = root < 2 ? uniform(0, 39) : arcOfRandomWidth(largestArc - 80);
+    std::string canonical = std::to_string(root) + "." + std::to_string(child);
+    std::string written = std::to_string(root) + ".0" + std::to_string(child);
+    // At most 5 octets an arc: 19 further arcs stay within 100 octets.
+    for (std::uint32_t arc = 0, arcs = uniform(0, 19); arc < arcs; ++arc) {
+      const std::string value = std::to_string(arcOfRandomWidth(largestArc));
+      canonical += "." + value;
+      written += (uniform(0, 1) == 0U ? ". " : ".00") + value;
+    }
+    ObjIDBuffer forward;
+    const std::int16_t count = ObjIDStringToBinary(forward, written);
+    const std::string base64 = ObjIDBinaryToBase64(forward, count);
+    ObjIDBuffer reverse;
+    ASSERT_EQ(ObjIDBinaryToString(reverse, ObjIDBase64ToBinary(base64, reverse)), canonical)
+        << "written as " << written << ", Base64 " << base64;
+  }
+}
+
+}  // namespace
+}  // namespace pellamar
