@@ -1,0 +1,148 @@
+#include "main_window.hpp"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyleOptionButton>
+
+#include "latin1_text.hpp"
+#include "objid_conversions.hpp"
+
+namespace {
+
+// The faces the window was drawn with. They exist only on Windows; elsewhere
+// the platform's fixed-pitch and general faces stand in at the same size.
+constexpr auto FieldFace = "Fixedsys";
+constexpr qreal FieldPointSize = 9.0;
+constexpr auto LegendFace = "MS Sans Serif";
+constexpr qreal LegendPointSize = 8.25;
+
+// Captions shrink to fit their boxes down to this size, and no further.
+constexpr qreal SmallestPointSize = 6.0;
+constexpr qreal PointSizeStep = 0.25;
+
+QFont designFont(const char* face, qreal pointSize, QFontDatabase::SystemFont standIn) {
+  QFont font = QFontDatabase::hasFamily(face) ? QFont(face)
+                                              : QFontDatabase::systemFont(standIn);
+  font.setPointSizeF(pointSize);
+  return font;
+}
+
+// The design's boxes were drawn for narrower fonts than most platforms' dialog
+// fonts: a caption that does not fit its box is drawn smaller, never cut off.
+QFont fittingFont(QFont font, const QRect& box, int flags, const QString& text) {
+  while (font.pointSizeF() > SmallestPointSize) {
+    const QRect needed = QFontMetrics(font).boundingRect(box, flags, text);
+    if (needed.width() <= box.width() && needed.height() <= box.height()) {
+      break;
+    }
+    font.setPointSizeF(font.pointSizeF() - PointSizeStep);
+  }
+  return font;
+}
+
+QFont fittingFont(const QLabel* label) {
+  const int flags = label->wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine;
+  return fittingFont(label->font(), label->contentsRect(), flags, label->text());
+}
+
+QFont fittingFont(const QPushButton* button) {
+  QStyleOptionButton option;
+  option.initFrom(button);
+  option.text = button->text();
+  const QRect contents =
+      button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+  return fittingFont(button->font(), contents, Qt::TextSingleLine, button->text());
+}
+
+// Gives every widget of a group the font that fits them all, so that
+// captions of one kind keep one size.
+template <typename Widget>
+void fitGroup(std::initializer_list<Widget*> group) {
+  QFont common = fittingFont(*group.begin());
+  for (Widget* widget : group) {
+    const QFont font = fittingFont(widget);
+    if (font.pointSizeF() < common.pointSizeF()) {
+      common = font;
+    }
+  }
+  for (Widget* widget : group) {
+    widget->setFont(common);
+  }
+}
+
+// Two upper-case hexadecimal digits an octet, each pair followed by a blank.
+QString hexPairs(const pellamar::ObjIDBuffer& octets, int count) {
+  QString text;
+  text.reserve(count * 3);
+  for (int index = 0; index < count; ++index) {
+    text += QStringLiteral("%1 ").arg(octets[index], 2, 16, QLatin1Char('0')).toUpper();
+  }
+  return text;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+  ui.setupUi(this);
+  applyDesignFonts();
+  connect(ui.ToVisible, &QPushButton::clicked, this, &MainWindow::ToVisible_Click);
+  connect(ui.ToID, &QPushButton::clicked, this, &MainWindow::ToID_Click);
+  ui.ObjectID->setFocus();
+}
+
+void MainWindow::applyDesignFonts() {
+  const QFont fieldFont = designFont(FieldFace, FieldPointSize, QFontDatabase::FixedFont);
+  for (QLineEdit* field : {ui.ObjectID, ui.Binary, ui.VisibleID, ui.BackID}) {
+    field->setFont(fieldFont);
+  }
+  QFont legendFont = designFont(LegendFace, LegendPointSize, QFontDatabase::GeneralFont);
+  legendFont.setBold(true);
+  ui.Label1->setFont(legendFont);
+  fitGroup({ui.Label1});
+  fitGroup({ui.Label2, ui.Label3, ui.Label4, ui.Label5});
+  fitGroup({ui.ToVisible, ui.ToID});
+}
+
+void MainWindow::ToVisible_Click() {
+  pellamar::ObjIDBuffer octets;
+  try {
+    const std::int16_t count =
+        pellamar::ObjIDStringToBinary(octets, toLatin1Codes(ui.ObjectID->text()));
+    const std::string base64 = pellamar::ObjIDBinaryToBase64(octets, count);
+    ui.Binary->setText(hexPairs(octets, count));
+    ui.VisibleID->setText(QString::fromLatin1(base64));
+  } catch (const pellamar::ConversionError& error) {
+    reportFailure(error, ui.ObjectID);
+  }
+}
+
+void MainWindow::ToID_Click() {
+  pellamar::ObjIDBuffer octets;
+  try {
+    const std::int16_t count =
+        pellamar::ObjIDBase64ToBinary(toLatin1Codes(ui.VisibleID->text()), octets);
+    ui.BackID->setText(QString::fromStdString(pellamar::ObjIDBinaryToString(octets, count)));
+  } catch (const pellamar::ConversionError& error) {
+    reportFailure(error, ui.VisibleID);
+  }
+}
+
+// Shows the failure in a window-modal box, so the program keeps running, and
+// puts the user back in the field that was read, on the offending character.
+void MainWindow::reportFailure(const pellamar::ConversionError& error, QLineEdit* field) {
+  auto* box = new QMessageBox(QMessageBox::Warning, tr("Pellamar"),
+                              QString::fromUtf8(error.what()), QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  const int position = error.position();
+  connect(box, &QMessageBox::finished, field, [field, position] {
+    field->setFocus();
+    if (position > 0) {
+      const int index = indexOfPosition(field->text(), position);
+      const int next = indexOfPosition(field->text(), position + 1);
+      field->setSelection(next, index - next);
+    }
+  });
+  box->open();
+}
