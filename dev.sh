@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake g++ make libgtest-dev googletest)
+packages=(cmake g++ make pkg-config libgtest-dev googletest
+  qt6-base-dev libgl-dev libegl-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils)
 
 install_missing() {
   local missing=()
@@ -27,6 +28,11 @@ build() {
 }
 
 case "${1:-}" in
+  run)
+    install_missing "${packages[@]}"
+    build
+    exec build/app/pellamar
+    ;;
   test)
     install_missing "${packages[@]}"
     build

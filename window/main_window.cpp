@@ -23,8 +23,7 @@ constexpr qreal SmallestPointSize = 6.0;
 constexpr qreal PointSizeStep = 0.25;
 
 QFont designFont(const char* face, qreal pointSize, QFontDatabase::SystemFont standIn) {
-  QFont font = QFontDatabase::hasFamily(face) ? QFont(face)
-                                              : QFontDatabase::systemFont(standIn);
+  QFont font = QFontDatabase::hasFamily(face) ? QFont(face) : QFontDatabase::systemFont(standIn);
   font.setPointSizeF(pointSize);
   return font;
 }
@@ -132,11 +131,12 @@ void MainWindow::ToID_Click() {
 // Shows the failure in a window-modal box, so the program keeps running, and
 // puts the user back in the field that was read, on the offending character.
 void MainWindow::reportFailure(const pellamar::ConversionError& error, QLineEdit* field) {
-  auto* box = new QMessageBox(QMessageBox::Warning, tr("Pellamar"),
-                              QString::fromUtf8(error.what()), QMessageBox::Ok, this);
+  auto* box = new QMessageBox(QMessageBox::Warning, tr("Pellamar"), QString::fromUtf8(error.what()),
+                              QMessageBox::Ok, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   const int position = error.position();
   connect(box, &QMessageBox::finished, field, [field, position] {
+    field->activateWindow();
     field->setFocus();
     if (position > 0) {
       const int index = indexOfPosition(field->text(), position);
