@@ -74,7 +74,7 @@ void fitGroup(std::initializer_list<Widget*> group) {
 // Two upper-case hexadecimal digits an octet, each pair followed by a blank.
 QString hexPairs(const pellamar::ObjIDBuffer& octets, int count) {
   QString text;
-  text.reserve(count * 3);
+  text.reserve(qsizetype{count} * 3);
   for (int index = 0; index < count; ++index) {
     text += QStringLiteral("%1 ").arg(octets[index], 2, 16, QLatin1Char('0')).toUpper();
   }
