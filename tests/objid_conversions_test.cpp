@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "random_identifiers.hpp"
 #include "row_name.hpp"
 
 namespace pellamar {
@@ -395,32 +395,20 @@ INSTANTIATE_TEST_SUITE_P(
 // forward conversion tolerates, come back from the reverse conversion in
 // canonical form.
 TEST(RoundTripProperty, RandomValidIdentifiersComeBackCanonical) {
-  std::mt19937 random(20261207);
-  const auto uniform = [&](std::uint32_t low, std::uint32_t high) {
-    return std::uniform_int_distribution<std::uint32_t>(low, high)(random);
-  };
-  // Arcs of every base-128 length, not only the rare large ones.
-  const auto arcOfRandomWidth = [&](std::uint32_t largest) {
-    const std::uint32_t bits = uniform(0, 31);
-    return std::min(uniform(0, (std::uint32_t{1} << bits) - 1U), largest);
-  };
-  constexpr std::uint32_t largestArc = 2147483647;
+  testing_support::RandomIdentifiers identifiers(20261207);
   for (int trial = 0; trial < 5000; ++trial) {
-    const std::uint32_t root = uniform(0, 2);
-    const std::uint32_t child = root < 2 ? uniform(0, 39) : arcOfRandomWidth(largestArc - 80);
-    std::string canonical = std::to_string(root) + "." + std::to_string(child);
-    std::string written = std::to_string(root) + ".0" + std::to_string(child);
-    // At most 5 octets an arc: 19 further arcs stay within 100 octets.
-    for (std::uint32_t arc = 0, arcs = uniform(0, 19); arc < arcs; ++arc) {
-      const std::string value = std::to_string(arcOfRandomWidth(largestArc));
-      canonical += "." + value;
-      written += (uniform(0, 1) == 0U ? ". " : ".00") + value;
+    const std::vector<std::uint32_t> arcs = identifiers.next();
+    std::string written;
+    for (const std::uint32_t arc : arcs) {
+      const char* decoration = identifiers.uniform(0, 1) == 0 ? " " : "00";
+      written += (written.empty() ? "" : ".") + std::string(decoration) + std::to_string(arc);
     }
     ObjIDBuffer forward;
     const std::int16_t count = ObjIDStringToBinary(forward, written);
     const std::string base64 = ObjIDBinaryToBase64(forward, count);
     ObjIDBuffer reverse;
-    ASSERT_EQ(ObjIDBinaryToString(reverse, ObjIDBase64ToBinary(base64, reverse)), canonical)
+    ASSERT_EQ(ObjIDBinaryToString(reverse, ObjIDBase64ToBinary(base64, reverse)),
+              testing_support::RandomIdentifiers::dotted(arcs))
         << "written as " << written << ", Base64 " << base64;
   }
 }

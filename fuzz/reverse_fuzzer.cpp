@@ -1,0 +1,31 @@
+// Base64 text to dotted text, and forward again.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_checks.hpp"
+#include "objid_conversions.hpp"
+
+using pellamar::fuzz::require;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  std::string rebuilt;
+  try {
+    pellamar::ObjIDBuffer octets;
+    rebuilt = pellamar::ObjIDBinaryToString(octets, pellamar::ObjIDBase64ToBinary(text, octets));
+  } catch (const pellamar::ConversionError& error) {
+    pellamar::fuzz::requireWellFormed(error, text);
+    return 0;
+  }
+  // A rebuilt identifier is valid: it goes forward, and back to itself.
+  pellamar::ObjIDBuffer forward;
+  const std::int16_t count = pellamar::ObjIDStringToBinary(forward, rebuilt);
+  const std::string base64 = pellamar::ObjIDBinaryToBase64(forward, count);
+  pellamar::ObjIDBuffer reverse;
+  require(pellamar::ObjIDBinaryToString(reverse, pellamar::ObjIDBase64ToBinary(base64, reverse)) ==
+              rebuilt,
+          "round trip of a rebuilt identifier");
+  return 0;
+}
