@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Builds Pellamar on a Debian machine, installing what is missing first.
 #   ./dev.sh run    build and open the window
-#   ./dev.sh test   build and run every test
+#   ./dev.sh test   build and run every test: the suite, the suite again under
+#                   AddressSanitizer and UBSan, and the fuzz targets
+#   ./dev.sh bench  build and run the benchmark
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake g++ make pkg-config libgtest-dev googletest
-  qt6-base-dev libgl-dev libegl-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils)
+  qt6-base-dev libgl-dev libegl-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils
+  libssl-dev libbenchmark-dev clang libclang-rt-14-dev)
 
 install_missing() {
   local missing=()
@@ -23,23 +26,47 @@ install_missing() {
 }
 
 build() {
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build build --parallel "$(nproc)"
+  cmake --preset "$1"
+  cmake --build --preset "$1" --parallel "$(nproc)"
+}
+
+# Each target runs a bounded count from its seed corpus; a finding fails the
+# run and leaves the input in build-fuzz/findings.
+fuzz() {
+  mkdir -p build-fuzz/findings
+  for target in forward reverse; do
+    local work
+    work=$(mktemp -d)
+    build-fuzz/fuzz/${target}_fuzzer -runs=400000 -max_total_time=60 \
+      -artifact_prefix=build-fuzz/findings/${target}- "$work" "fuzz/corpus/$target"
+    rm -rf "$work"
+  done
 }
 
 case "${1:-}" in
   run)
     install_missing "${packages[@]}"
-    build
+    build default
     exec build/app/pellamar
     ;;
   test)
     install_missing "${packages[@]}"
-    build
-    ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+    build default
+    ctest --preset default --parallel "$(nproc)"
+    build sanitizers
+    ctest --preset sanitizers --parallel "$(nproc)"
+    build fuzz
+    fuzz
+    # The benchmark is built and run once briefly; its timings are not judged.
+    build/bench/pellamar_benchmark --benchmark_min_time=0.01
+    ;;
+  bench)
+    install_missing "${packages[@]}"
+    build default
+    build/bench/pellamar_benchmark
     ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|bench" >&2
     exit 2
     ;;
 esac

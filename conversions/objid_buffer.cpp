@@ -8,32 +8,14 @@
 
 namespace pellamar {
 
-namespace {
-
-[[noreturn]] void throwIndexOutOfRange(int index) {
-  throw ConversionError(ErrorKind::IndexOutOfRange,
-                        "The octet index " + std::to_string(index) +
-                            " lies outside the buffer, whose indices run from 0 to " +
-                            std::to_string(ObjIDBuffer::Size - 1) + ".");
-}
-
-}  // namespace
-
 ConversionError::ConversionError(ErrorKind kind, const std::string& message, int position)
     : std::runtime_error(message), kind_(kind), position_(position) {}
 
-std::uint8_t& ObjIDBuffer::operator[](int index) {
-  if (index < 0 || index >= Size) {
-    throwIndexOutOfRange(index);
-  }
-  return octets_[static_cast<std::size_t>(index)];
-}
-
-std::uint8_t ObjIDBuffer::operator[](int index) const {
-  if (index < 0 || index >= Size) {
-    throwIndexOutOfRange(index);
-  }
-  return octets_[static_cast<std::size_t>(index)];
+void ObjIDBuffer::throwIndexOutOfRange(int index) {
+  throw ConversionError(ErrorKind::IndexOutOfRange,
+                        "The octet index " + std::to_string(index) +
+                            " lies outside the buffer, whose indices run from 0 to " +
+                            std::to_string(Size - 1) + ".");
 }
 
 std::uint8_t ConvertToVisible(std::int16_t c) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -50,10 +51,19 @@ class ObjIDBuffer {
   // conversion has room for the first subidentifier split into two arcs.
   static constexpr int Size = 101;
 
-  std::uint8_t& operator[](int index);
-  std::uint8_t operator[](int index) const;
+  std::uint8_t& operator[](int index) { return octets_[checkedIndex(index)]; }
+  std::uint8_t operator[](int index) const { return octets_[checkedIndex(index)]; }
 
  private:
+  // Inline so that the check costs a comparison; the failure is out of line.
+  static std::size_t checkedIndex(int index) {
+    if (index < 0 || index >= Size) {
+      throwIndexOutOfRange(index);
+    }
+    return static_cast<std::size_t>(index);
+  }
+  [[noreturn]] static void throwIndexOutOfRange(int index);
+
   std::array<std::uint8_t, Size> octets_{};
 };
 

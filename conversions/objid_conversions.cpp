@@ -345,11 +345,13 @@ std::string ObjIDBinaryToBase64(const ObjIDBuffer& objid, std::int16_t numObjByt
   detail::narrow<std::int16_t>(std::int64_t{numObjBytes} - 1, [numObjBytes] {
     return "The octet count " + std::to_string(numObjBytes) + " is out of range.";
   });
-  std::string text;
   if (numObjBytes <= 0) {
-    return text;
+    return {};
   }
-  text.reserve((static_cast<std::size_t>(numObjBytes) + 2) / 3 * 4);
+  // Built in place and copied once: the text of a full buffer is 136
+  // characters.
+  std::array<char, (ObjIDBuffer::Size + 2) / 3 * 4> text{};
+  std::size_t length = 0;
   const auto symbol = [](std::uint32_t group, int shift) {
     return Base64Alphabet[(group >> shift) & 0x3F];
   };
@@ -362,12 +364,12 @@ std::string ObjIDBinaryToBase64(const ObjIDBuffer& objid, std::int16_t numObjByt
     if (remaining > 2) {
       group |= objid[index + 2];
     }
-    text += symbol(group, 18);
-    text += symbol(group, 12);
-    text += remaining > 1 ? symbol(group, 6) : '=';
-    text += remaining > 2 ? symbol(group, 0) : '=';
+    text.at(length++) = symbol(group, 18);
+    text.at(length++) = symbol(group, 12);
+    text.at(length++) = remaining > 1 ? symbol(group, 6) : '=';
+    text.at(length++) = remaining > 2 ? symbol(group, 0) : '=';
   }
-  return text;
+  return {text.data(), length};
 }
 
 std::int16_t ObjIDBase64ToBinary(std::string_view s, ObjIDBuffer& objid) {
@@ -393,21 +395,21 @@ std::string ObjIDBinaryToString(const ObjIDBuffer& objid, std::int16_t numObjByt
     throw ConversionError(ErrorKind::InvalidArgument,
                           "There are no octets, so there is no identifier to show.");
   }
-  std::string text;
-  text.reserve(static_cast<std::size_t>(numObjBytes) * 4);
+  // Built in place and copied once. An arc takes at most 4 characters an
+  // octet with its full stop (3 digits for 1 octet, 10 for 5).
+  std::array<char, ObjIDBuffer::Size * 4> text{};
+  char* end = text.data();
   int arcNumber = 1;
   for (int index = 0; index < numObjBytes; ++arcNumber) {
     const Subidentifier arc = readBase128(
         objid, index, numObjBytes, [arcNumber] { return "arc " + std::to_string(arcNumber); }, 0);
-    std::array<char, 16> digits{};
-    char* end = std::to_chars(digits.data(), digits.data() + digits.size(), arc.value).ptr;
     if (index > 0) {
-      text += '.';
+      *end++ = '.';
     }
-    text.append(digits.data(), end);
+    end = std::to_chars(end, text.data() + text.size(), arc.value).ptr;
     index = arc.end;
   }
-  return text;
+  return {text.data(), end};
 }
 
 }  // namespace pellamar
