@@ -37,7 +37,7 @@ fuzz() {
   for target in forward reverse; do
     local work
     work=$(mktemp -d)
-    build-fuzz/fuzz/${target}_fuzzer -runs=400000 -max_total_time=60 \
+    build-fuzz/fuzz/${target}_fuzzer -runs=2000000 -max_total_time=45 \
       -artifact_prefix=build-fuzz/findings/${target}- "$work" "fuzz/corpus/$target"
     rm -rf "$work"
   done
