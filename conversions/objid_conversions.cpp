@@ -1,5 +1,6 @@
 #include "objid_conversions.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstddef>
@@ -21,6 +22,9 @@ constexpr int MaxOctets = ObjIDBuffer::Size - 1;
 // A lone arc is written as one octet and never packed, so it stays below the
 // first value that needs a second base-128 digit.
 constexpr std::int32_t MaxLoneArc = 127;
+
+// Arc values, and the first subidentifier, are 32-bit signed integers.
+constexpr std::int64_t MaxArc = std::numeric_limits<std::int32_t>::max();
 
 // Base 128: seven value bits an octet, bit 7 set on every octet of a
 // subidentifier but its last.
@@ -122,75 +126,105 @@ std::string quoteDigits(std::string_view digits) {
   return std::string(digits);
 }
 
-// Reads the number at the start of `text`, an arc that starts at text
-// position `position`.
-Arc readArc(std::string_view text, int position) {
-  std::size_t at = 0;
-  while (at < text.size() && isBlank(text[at])) {
-    ++at;
-  }
-  const int numberPosition = position + static_cast<int>(at);
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-    negative = text[at] == '-';
-    ++at;
-  }
-  const std::size_t digitsStart = at;
-  while (at < text.size() && isDigit(text[at])) {
-    ++at;
-  }
-  const std::string_view digits = text.substr(digitsStart, at - digitsStart);
-  if (negative && digits.find_first_not_of('0') != std::string_view::npos) {
-    throw ConversionError(ErrorKind::InvalidArgument,
-                          "The arc -" + quoteDigits(digits) + " at position " +
-                              std::to_string(numberPosition) +
-                              " is negative; arcs are whole numbers from 0 up.",
-                          numberPosition);
-  }
-  std::int32_t value = 0;
-  for (const char digit : digits) {
-    value = detail::narrow<std::int32_t>(
-        std::int64_t{value} * 10 + (digit - '0'),
-        [&] {
-          return "The arc " + quoteDigits(digits) + " at position " +
-                 std::to_string(numberPosition) + " is larger than 2147483647.";
-        },
-        numberPosition);
-  }
-  return {value, numberPosition};
-}
-
-// Splits the dotted text into arcs, keeping the positions within the 16-bit
-// width that the conversions count text in.
+// Splits the dotted text into arcs in one pass. Each arc is read the lenient
+// way: blanks before its number are skipped, an optional sign is taken, and
+// reading stops at the first character that cannot continue the number (an
+// arc without digits reads as 0). The positions of the full stops are kept
+// within the 16-bit width that the conversions count text in.
 class ArcReader {
  public:
-  explicit ArcReader(std::string_view s) : s_(s) {}
+  explicit ArcReader(std::string_view s)
+      : s_(s), fullStopsMayOverflow_(s.size() >= static_cast<std::size_t>(MaxTextPosition)) {
+    // Every position up to the one after the last character is an int.
+    detail::narrow<int>(static_cast<std::int64_t>(s.size()) + 1, [size = s.size()] {
+      return "The identifier text is " + std::to_string(size) +
+             " characters long, too long to read.";
+    });
+  }
 
   bool done() const { return done_; }
 
-  Arc next() {
-    const int start = position_;
-    const std::size_t dot = s_.find('.', static_cast<std::size_t>(start - 1));
+  [[gnu::always_inline]] Arc next() {
+    const std::size_t size = s_.size();
+    std::size_t at = start_;
+    int position = positionOf(at);
+    bool negative = false;
+    // Most arcs start with their first digit; blanks and signs are rare.
+    if (at < size && !isDigit(s_[at])) [[unlikely]] {
+      while (at < size && isBlank(s_[at])) {
+        ++at;
+      }
+      position = positionOf(at);
+      if (at < size && (s_[at] == '+' || s_[at] == '-')) {
+        negative = s_[at] == '-';
+        ++at;
+      }
+    }
+    const std::size_t digitsStart = at;
+    std::int64_t value = 0;
+    for (; at < size && isDigit(s_[at]); ++at) {
+      // Stops growing once past the limit, so no run of digits wraps around.
+      if (value <= MaxArc) {
+        value = value * 10 + (s_[at] - '0');
+      }
+    }
+    // Only the messages quote the digits.
+    const auto digits = [s = s_, digitsStart, at] {
+      return s.substr(digitsStart, at - digitsStart);
+    };
+    if (negative && value != 0) [[unlikely]] {
+      throwNegativeArc(digits(), position);
+    }
+    const auto arc = detail::narrow<std::int32_t>(
+        value,
+        [digits, position] {
+          return "The arc " + quoteDigits(digits()) + " at position " + std::to_string(position) +
+                 " is larger than 2147483647.";
+        },
+        position);
+    // Usually the number runs right up to the full stop.
+    const std::size_t dot = at < size && s_[at] == '.' ? at : s_.find('.', at);
     if (dot == std::string_view::npos) {
       done_ = true;
-      return readArc(s_.substr(static_cast<std::size_t>(start - 1)), start);
+    } else {
+      if (fullStopsMayOverflow_) {
+        checkFullStopPosition(dot);
+      }
+      start_ = dot + 1;
     }
-    const auto dotPosition = static_cast<std::int64_t>(dot) + 1;
-    position_ = detail::narrow<std::int16_t>(
-        dotPosition + 1,
+    return {arc, position};
+  }
+
+ private:
+  [[noreturn, gnu::noinline, gnu::cold]] static void throwNegativeArc(std::string_view digits,
+                                                                      int position) {
+    throw ConversionError(ErrorKind::InvalidArgument,
+                          "The arc -" + quoteDigits(digits) + " at position " +
+                              std::to_string(position) +
+                              " is negative; arcs are whole numbers from 0 up.",
+                          position);
+  }
+
+  static int positionOf(std::size_t index) { return static_cast<int>(index) + 1; }
+
+  // The position after the full stop, where the next arc starts, has to fit
+  // a 16-bit position.
+  static void checkFullStopPosition(std::size_t dot) {
+    const int dotPosition = positionOf(dot);
+    detail::narrow<std::int16_t>(
+        std::int64_t{dotPosition} + 1,
         [&] {
           return "The identifier is too long: its full stop at position " +
                  std::to_string(dotPosition) + " lies beyond position " +
                  std::to_string(MaxTextPosition - 1) + ".";
         },
-        static_cast<int>(dotPosition));
-    const auto arcStart = static_cast<std::size_t>(start - 1);
-    return readArc(s_.substr(arcStart, dot - arcStart), start);
+        dotPosition);
   }
 
- private:
   std::string_view s_;
-  int position_ = 1;
+  // Only a text this long can hold a full stop past the 16-bit positions.
+  bool fullStopsMayOverflow_;
+  std::size_t start_ = 0;
   bool done_ = false;
 };
 
@@ -222,15 +256,21 @@ std::int32_t firstSubidentifier(const Arc& first, const Arc& second) {
       second.position);
 }
 
+[[noreturn, gnu::noinline, gnu::cold]] void throwTooManyOctets(int position) {
+  throw ConversionError(ErrorKind::IndexOutOfRange,
+                        "The identifier needs more than " + std::to_string(MaxOctets) +
+                            " octets: the arc at position " + std::to_string(position) +
+                            " no longer fits.",
+                        position);
+}
+
 // Appends the octets of one subidentifier, refusing any past the limit.
-int appendSubidentifier(ObjIDBuffer& objid, int count, std::int32_t value, int position) {
+[[gnu::always_inline]] inline int appendSubidentifier(ObjIDBuffer& objid, int count,
+                                                      std::int32_t value, int position) {
   const auto unsignedValue = static_cast<std::uint32_t>(value);
-  if (count + base128Length(unsignedValue) > MaxOctets) {
-    throw ConversionError(ErrorKind::IndexOutOfRange,
-                          "The identifier needs more than " + std::to_string(MaxOctets) +
-                              " octets: the arc at position " + std::to_string(position) +
-                              " no longer fits.",
-                          position);
+  const int length = base128Length(unsignedValue);
+  if (count + length > MaxOctets) [[unlikely]] {
+    throwTooManyOctets(position);
   }
   return writeBase128(objid, count, unsignedValue);
 }
@@ -348,28 +388,32 @@ std::string ObjIDBinaryToBase64(const ObjIDBuffer& objid, std::int16_t numObjByt
   if (numObjBytes <= 0) {
     return {};
   }
-  // Built in place and copied once: the text of a full buffer is 136
-  // characters.
-  std::array<char, (ObjIDBuffer::Size + 2) / 3 * 4> text{};
-  std::size_t length = 0;
+  // Sized once and written in place; the last group's padding stays.
+  std::string text(static_cast<std::size_t>((numObjBytes + 2) / 3) * 4, '=');
   const auto symbol = [](std::uint32_t group, int shift) {
     return Base64Alphabet[(group >> shift) & 0x3F];
   };
-  for (int index = 0; index < numObjBytes; index += 3) {
-    const int remaining = numObjBytes - index;
-    std::uint32_t group = std::uint32_t{objid[index]} << 16;
-    if (remaining > 1) {
-      group |= std::uint32_t{objid[index + 1]} << 8;
-    }
-    if (remaining > 2) {
-      group |= objid[index + 2];
-    }
-    text.at(length++) = symbol(group, 18);
-    text.at(length++) = symbol(group, 12);
-    text.at(length++) = remaining > 1 ? symbol(group, 6) : '=';
-    text.at(length++) = remaining > 2 ? symbol(group, 0) : '=';
+  std::size_t length = 0;
+  int index = 0;
+  for (; index + 3 <= numObjBytes; index += 3) {
+    const std::uint32_t group =
+        std::uint32_t{objid[index]} << 16 | std::uint32_t{objid[index + 1]} << 8 | objid[index + 2];
+    text[length++] = symbol(group, 18);
+    text[length++] = symbol(group, 12);
+    text[length++] = symbol(group, 6);
+    text[length++] = symbol(group, 0);
   }
-  return {text.data(), length};
+  if (index < numObjBytes) {
+    const bool twoOctets = index + 1 < numObjBytes;
+    const std::uint32_t group =
+        std::uint32_t{objid[index]} << 16 | (twoOctets ? std::uint32_t{objid[index + 1]} << 8 : 0);
+    text[length++] = symbol(group, 18);
+    text[length++] = symbol(group, 12);
+    if (twoOctets) {
+      text[length] = symbol(group, 6);
+    }
+  }
+  return text;
 }
 
 std::int16_t ObjIDBase64ToBinary(std::string_view s, ObjIDBuffer& objid) {
