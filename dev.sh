@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 
 packages=(cmake g++ make pkg-config libgtest-dev googletest
   qt6-base-dev libgl-dev libegl-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils
-  libssl-dev libbenchmark-dev clang libclang-rt-14-dev)
+  libssl-dev libbenchmark-dev clang clang-tidy libclang-rt-14-dev)
 
 install_missing() {
   local missing=()

@@ -441,7 +441,7 @@ std::string ObjIDBinaryToString(const ObjIDBuffer& objid, std::int16_t numObjByt
   }
   // Built in place and copied once. An arc takes at most 4 characters an
   // octet with its full stop (3 digits for 1 octet, 10 for 5).
-  std::array<char, ObjIDBuffer::Size * 4> text{};
+  std::array<char, std::size_t{ObjIDBuffer::Size} * 4> text{};
   char* end = text.data();
   int arcNumber = 1;
   for (int index = 0; index < numObjBytes; ++arcNumber) {
