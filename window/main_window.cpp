@@ -41,34 +41,46 @@ QFont fittingFont(QFont font, const QRect& box, int flags, const QString& text) 
   return font;
 }
 
-QFont fittingFont(const QLabel* label) {
+QFont fittingFont(const QFont& font, const QLabel* label) {
   const int flags = label->wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine;
-  return fittingFont(label->font(), label->contentsRect(), flags, label->text());
+  return fittingFont(font, label->contentsRect(), flags, label->text());
 }
 
-QFont fittingFont(const QPushButton* button) {
+QFont fittingFont(const QFont& font, const QPushButton* button) {
   QStyleOptionButton option;
   option.initFrom(button);
   option.text = button->text();
   const QRect contents =
       button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-  return fittingFont(button->font(), contents, Qt::TextSingleLine, button->text());
+  return fittingFont(font, contents, Qt::TextSingleLine, button->text());
 }
 
-// Gives every widget of a group the font that fits them all, so that
+// The font, from `font` down, that fits every widget of a group, so that
 // captions of one kind keep one size.
 template <typename Widget>
-void fitGroup(std::initializer_list<Widget*> group) {
-  QFont common = fittingFont(*group.begin());
-  for (Widget* widget : group) {
-    const QFont font = fittingFont(widget);
-    if (font.pointSizeF() < common.pointSizeF()) {
-      common = font;
-    }
+QFont commonFittingFont(QFont font, std::initializer_list<const Widget*> group) {
+  for (const Widget* widget : group) {
+    font = fittingFont(font, widget);
   }
-  for (Widget* widget : group) {
-    widget->setFont(common);
-  }
+  return font;
+}
+
+struct DesignFonts {
+  QFont field;
+  QFont legend;
+  QFont caption;
+  QFont button;
+};
+
+DesignFonts fitDesignFonts(const Ui::MainWindow& ui) {
+  QFont legend = designFont(LegendFace, LegendPointSize, QFontDatabase::GeneralFont);
+  legend.setBold(true);
+  return {
+      designFont(FieldFace, FieldPointSize, QFontDatabase::FixedFont),
+      commonFittingFont(legend, {ui.Label1}),
+      commonFittingFont(ui.Label2->font(), {ui.Label2, ui.Label3, ui.Label4, ui.Label5}),
+      commonFittingFont(ui.ToVisible->font(), {ui.ToVisible, ui.ToID}),
+  };
 }
 
 // Two upper-case hexadecimal digits an octet, each pair followed by a blank.
@@ -92,16 +104,20 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
 }
 
 void MainWindow::applyDesignFonts() {
-  const QFont fieldFont = designFont(FieldFace, FieldPointSize, QFontDatabase::FixedFont);
+  // The fonts depend only on the platform's faces and the window's fixed
+  // design, so they are worked out once a run: looking up a face costs
+  // more than building the rest of the window.
+  static const DesignFonts fonts = fitDesignFonts(ui);
   for (QLineEdit* field : {ui.ObjectID, ui.Binary, ui.VisibleID, ui.BackID}) {
-    field->setFont(fieldFont);
+    field->setFont(fonts.field);
   }
-  QFont legendFont = designFont(LegendFace, LegendPointSize, QFontDatabase::GeneralFont);
-  legendFont.setBold(true);
-  ui.Label1->setFont(legendFont);
-  fitGroup({ui.Label1});
-  fitGroup({ui.Label2, ui.Label3, ui.Label4, ui.Label5});
-  fitGroup({ui.ToVisible, ui.ToID});
+  ui.Label1->setFont(fonts.legend);
+  for (QLabel* caption : {ui.Label2, ui.Label3, ui.Label4, ui.Label5}) {
+    caption->setFont(fonts.caption);
+  }
+  for (QPushButton* button : {ui.ToVisible, ui.ToID}) {
+    button->setFont(fonts.button);
+  }
 }
 
 void MainWindow::ToVisible_Click() {
