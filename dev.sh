@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake g++ make pkg-config libgtest-dev googletest
+packages=(cmake g++ make pkg-config dpkg-dev libgtest-dev googletest
   qt6-base-dev libgl-dev libegl-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils
   libssl-dev libbenchmark-dev clang clang-tidy libclang-rt-14-dev)
 

@@ -1,6 +1,5 @@
 #include "objid_conversions.hpp"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstddef>

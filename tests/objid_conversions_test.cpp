@@ -355,6 +355,9 @@ INSTANTIATE_TEST_SUITE_P(
         OctetsToTextCase{"Pair", {0x00, 0x05}, "0.5"},
         OctetsToTextCase{"NoPackingUndone", {0x03, 0x08}, "3.8"},
         OctetsToTextCase{"LoneZero", {0x00}, "0"},
+        OctetsToTextCase{"TwoZeroArcs", {0x00, 0x00}, "0.0"},
+        OctetsToTextCase{
+            "RsaDataSecurity", {0x01, 0x02, 0x86, 0x48, 0x86, 0xF7, 0x0D}, "1.2.840.113549"},
         OctetsToTextCase{"LargestArc", {0x87, 0xFF, 0xFF, 0xFF, 0x7F}, "2147483647"},
         OctetsToTextCase{"NonMinimalArc", {0x01, 0x80, 0x01}, "1.1"}),
     rowName<OctetsToTextCase>);
