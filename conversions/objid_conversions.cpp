@@ -63,10 +63,10 @@ constexpr int base128Length(std::uint32_t value) {
   return length;
 }
 
-// Writes `value` in base 128, most significant digit first, from
-// objid[count]; returns the count after it.
-int writeBase128(ObjIDBuffer& objid, int count, std::uint32_t value) {
-  for (int shift = (base128Length(value) - 1) * Base128Bits; shift > 0; shift -= Base128Bits) {
+// Writes `value`, whose base-128 length is `length`, most significant digit
+// first, from objid[count]; returns the count after it.
+int writeBase128(ObjIDBuffer& objid, int count, std::uint32_t value, int length) {
+  for (int shift = (length - 1) * Base128Bits; shift > 0; shift -= Base128Bits) {
     objid[count++] =
         static_cast<std::uint8_t>(((value >> shift) & Base128DigitMask) | ContinuationBit);
   }
@@ -271,7 +271,7 @@ std::int32_t firstSubidentifier(const Arc& first, const Arc& second) {
   if (count + length > MaxOctets) [[unlikely]] {
     throwTooManyOctets(position);
   }
-  return writeBase128(objid, count, unsignedValue);
+  return writeBase128(objid, count, unsignedValue, length);
 }
 
 std::int16_t loneArc(ObjIDBuffer& objid, const Arc& arc) {
@@ -425,8 +425,8 @@ std::int16_t ObjIDBase64ToBinary(std::string_view s, ObjIDBuffer& objid) {
       decoded, 0, count, [] { return std::string("the first subidentifier (the first two arcs)"); },
       characterPositionOfOctet(0));
   objid[0] = static_cast<std::uint8_t>(RootArcRule::rootOf(first.value));
-  int written =
-      writeBase128(objid, 1, static_cast<std::uint32_t>(RootArcRule::childOf(first.value)));
+  const auto child = static_cast<std::uint32_t>(RootArcRule::childOf(first.value));
+  int written = writeBase128(objid, 1, child, base128Length(child));
   for (int index = first.end; index < count; ++index) {
     objid[written++] = decoded[index];
   }
