@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "row_name.hpp"
+#include "test_support.hpp"
 
 namespace pellamar {
 namespace {
@@ -18,13 +18,10 @@ TEST(ObjIDBuffer, IsZeroFilledAndChecksEveryIndex) {
   buffer[100] = 0xAB;
   EXPECT_EQ(std::as_const(buffer)[100], 0xAB);
   for (const int index : {-1, 101, 1000}) {
-    try {
-      buffer[index] = 1;
-      FAIL() << "index " << index << " was accepted";
-    } catch (const ConversionError& error) {
-      EXPECT_EQ(error.kind(), ErrorKind::IndexOutOfRange);
-      EXPECT_NE(std::string(error.what()).find(std::to_string(index)), std::string::npos);
-    }
+    const auto error = failureOf([&] { buffer[index] = 1; });
+    ASSERT_TRUE(error) << "index " << index << " was accepted";
+    EXPECT_EQ(error->kind(), ErrorKind::IndexOutOfRange);
+    EXPECT_NE(std::string(error->what()).find(std::to_string(index)), std::string::npos);
   }
 }
 
@@ -66,14 +63,11 @@ class MappingFailureTest : public testing::TestWithParam<MappingFailure> {};
 
 TEST_P(MappingFailureTest, RaisesTheKindForTheWidthRule) {
   const MappingFailure& row = GetParam();
-  try {
-    const std::uint8_t result =
-        row.toVisible ? ConvertToVisible(row.argument) : ConvertToBinary(row.argument);
-    FAIL() << "gave " << int{result};
-  } catch (const ConversionError& error) {
-    EXPECT_EQ(error.kind(), row.kind);
-    EXPECT_FALSE(std::string(error.what()).empty());
-  }
+  const auto error = failureOf(
+      [&] { row.toVisible ? ConvertToVisible(row.argument) : ConvertToBinary(row.argument); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind(), row.kind);
+  EXPECT_FALSE(std::string(error->what()).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -90,12 +84,9 @@ INSTANTIATE_TEST_SUITE_P(
     rowName<MappingFailure>);
 
 TEST(ConvertToBinary, NamesTheCharacterInItsMessage) {
-  try {
-    ConvertToBinary(0xE9);
-    FAIL();
-  } catch (const ConversionError& error) {
-    EXPECT_STREQ(error.what(), "The character \"\xC3\xA9\" is not a Base64 character.");
-  }
+  const auto error = failureOf([] { ConvertToBinary(0xE9); });
+  ASSERT_TRUE(error);
+  EXPECT_STREQ(error->what(), "The character \"\xC3\xA9\" is not a Base64 character.");
 }
 
 }  // namespace

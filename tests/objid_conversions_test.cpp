@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "random_identifiers.hpp"
-#include "row_name.hpp"
+#include "test_support.hpp"
 
 namespace pellamar {
 namespace {
@@ -144,14 +144,11 @@ struct FailureCase {
 };
 
 void expectFailure(const FailureCase& row, const auto& convert) {
-  try {
-    convert(row.input);
-    FAIL() << "no failure";
-  } catch (const ConversionError& error) {
-    EXPECT_EQ(error.kind(), row.kind) << error.what();
-    EXPECT_EQ(error.position(), row.position) << error.what();
-    EXPECT_FALSE(std::string(error.what()).empty());
-  }
+  const auto error = failureOf([&] { convert(row.input); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind(), row.kind) << error->what();
+  EXPECT_EQ(error->position(), row.position) << error->what();
+  EXPECT_FALSE(std::string(error->what()).empty());
 }
 
 class ForwardFailureTest : public testing::TestWithParam<FailureCase> {};
@@ -187,12 +184,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ForwardFailure, MessageNamesTheArcAndTheLimit) {
   ObjIDBuffer buffer;
-  try {
-    ObjIDStringToBinary(buffer, "1.2.4294967296");
-    FAIL();
-  } catch (const ConversionError& error) {
-    EXPECT_STREQ(error.what(), "The arc 4294967296 at position 5 is larger than 2147483647.");
-  }
+  const auto error = failureOf([&] { ObjIDStringToBinary(buffer, "1.2.4294967296"); });
+  ASSERT_TRUE(error);
+  EXPECT_STREQ(error->what(), "The arc 4294967296 at position 5 is larger than 2147483647.");
 }
 
 TEST(ForwardLimits, HundredOctetsFitAndEncodeTo136Characters) {
@@ -230,26 +224,12 @@ INSTANTIATE_TEST_SUITE_P(Padding, EncodeTest,
 
 TEST(EncodeFailure, CountsOutsideTheBufferOrTheWidth) {
   const ObjIDBuffer buffer;
-  EXPECT_THROW(
-      {
-        try {
-          ObjIDBinaryToBase64(buffer, 102);
-        } catch (const ConversionError& error) {
-          EXPECT_EQ(error.kind(), ErrorKind::IndexOutOfRange);
-          throw;
-        }
-      },
-      ConversionError);
-  EXPECT_THROW(
-      {
-        try {
-          ObjIDBinaryToBase64(buffer, -32768);
-        } catch (const ConversionError& error) {
-          EXPECT_EQ(error.kind(), ErrorKind::Overflow);
-          throw;
-        }
-      },
-      ConversionError);
+  const auto beyondBuffer = failureOf([&] { ObjIDBinaryToBase64(buffer, 102); });
+  ASSERT_TRUE(beyondBuffer);
+  EXPECT_EQ(beyondBuffer->kind(), ErrorKind::IndexOutOfRange);
+  const auto beyondWidth = failureOf([&] { ObjIDBinaryToBase64(buffer, -32768); });
+  ASSERT_TRUE(beyondWidth);
+  EXPECT_EQ(beyondWidth->kind(), ErrorKind::Overflow);
 }
 
 // Base64 texts with the octets the reverse conversion leaves: the first
@@ -326,12 +306,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ReverseFailure, MessageNamesTheCharacterAndItsPosition) {
   ObjIDBuffer buffer;
-  try {
-    ObjIDBase64ToBinary("KoZIhvcN YQ", buffer);
-    FAIL();
-  } catch (const ConversionError& error) {
-    EXPECT_STREQ(error.what(), "The character \" \" at position 9 is not a Base64 character.");
-  }
+  const auto error = failureOf([&] { ObjIDBase64ToBinary("KoZIhvcN YQ", buffer); });
+  ASSERT_TRUE(error);
+  EXPECT_STREQ(error->what(), "The character \" \" at position 9 is not a Base64 character.");
 }
 
 struct OctetsToTextCase {
@@ -372,12 +349,10 @@ struct OctetsFailureCase {
 class OctetsFailureTest : public testing::TestWithParam<OctetsFailureCase> {};
 
 TEST_P(OctetsFailureTest, RaisesKind) {
-  try {
-    ObjIDBinaryToString(bufferHolding(GetParam().octets), GetParam().count);
-    FAIL() << "no failure";
-  } catch (const ConversionError& error) {
-    EXPECT_EQ(error.kind(), GetParam().kind) << error.what();
-  }
+  const auto error =
+      failureOf([] { ObjIDBinaryToString(bufferHolding(GetParam().octets), GetParam().count); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind(), GetParam().kind) << error->what();
 }
 
 INSTANTIATE_TEST_SUITE_P(
