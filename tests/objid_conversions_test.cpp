@@ -378,8 +378,11 @@ TEST(RoundTripProperty, RandomValidIdentifiersComeBackCanonical) {
     const std::vector<std::uint32_t> arcs = identifiers.next();
     std::string written;
     for (const std::uint32_t arc : arcs) {
-      const char* decoration = identifiers.uniform(0, 1) == 0 ? " " : "00";
-      written += (written.empty() ? "" : ".") + std::string(decoration) + std::to_string(arc);
+      if (!written.empty()) {
+        written += '.';
+      }
+      written += identifiers.uniform(0, 1) == 0 ? " " : "00";
+      written += std::to_string(arc);
     }
     ObjIDBuffer forward;
     const std::int16_t count = ObjIDStringToBinary(forward, written);

@@ -41,7 +41,10 @@ class RandomIdentifiers {
   static std::string dotted(const std::vector<std::uint32_t>& arcs) {
     std::string text;
     for (const std::uint32_t arc : arcs) {
-      text += (text.empty() ? "" : ".") + std::to_string(arc);
+      if (!text.empty()) {
+        text += '.';
+      }
+      text += std::to_string(arc);
     }
     return text;
   }

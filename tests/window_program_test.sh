@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The window program's command line: answered on the terminal, with no
+# display and no GUI platform. Arguments: the program, its version.
+set -u
+program=$1
+version=$2
+source "$(dirname "$0")/program_expectations.sh"
+
+# Any attempt to open a window fails loudly: there is no display, and the
+# X11 platform is asked for.
+unset DISPLAY WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+
+usage="Usage: pellamar [OPTION]"
+usage_pattern="Usage: pellamar \\[OPTION\\]"
+try="Try 'pellamar --help' for more information."
+
+expect help 0 "~^$usage_pattern
+Open the Pellamar window.*
+  -h, --help     display this help and exit
+  -v, --version  output version information and exit
+.*" "" --help
+expect short_help 0 "~^$usage_pattern" "" -h
+expect version 0 "~^pellamar $version
+Copyright \\(C\\) [0-9]+ The Pellamar developers\\.
+License MIT" "" --version
+expect short_version 0 "~^pellamar $version
+" "" -v
+expect unknown_option 2 "" "pellamar: Unknown option 'bogus'.
+$usage
+$try" --bogus
+expect operand 2 "" "pellamar: unexpected operand 'identifiers.txt'; the window reads no files.
+$usage
+$try" identifiers.txt
+finish
