@@ -2,32 +2,77 @@
 # Builds Pellamar on a Debian machine, installing what is missing first.
 #   ./dev.sh run    build and open the window
 #   ./dev.sh test   build and run every test: the suite, the suite again under
-#                   AddressSanitizer and UBSan, and the fuzz targets
+#                   AddressSanitizer and UBSan, a packager's Release build with
+#                   Debian's flags, a build without the tests, the fuzz
+#                   targets and the benchmark
 #   ./dev.sh bench  build and run the benchmark
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake g++ make pkg-config dpkg-dev libgtest-dev googletest
   qt6-base-dev libgl-dev libegl-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils
-  libssl-dev libbenchmark-dev clang clang-tidy libclang-rt-14-dev)
+  help2man lintian libssl-dev libbenchmark-dev clang clang-tidy)
 
+is_installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+# Installs the packages that are missing, as root or through sudo. Without
+# either, it says what to run and stops.
 install_missing() {
   local missing=()
   for package in "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-      missing+=("$package")
+    is_installed "$package" || missing+=("$package")
   done
   [ ${#missing[@]} -eq 0 ] && return
   local sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null || { ! sudo -n true 2>/dev/null && [ ! -t 0 ]; }; then
+      echo "$0: these packages are missing: ${missing[*]}" >&2
+      echo "$0: there is no root and no working sudo here; as root, run" >&2
+      echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
+      echo "and then this command again." >&2
+      exit 1
+    fi
+    sudo=(sudo)
+  fi
   echo "Installing: ${missing[*]}"
   "${sudo[@]}" apt-get update
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# The sanitizer and fuzzer runtimes ship with the clang version installed.
+install_clang_runtime() {
+  local version
+  version=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
+  install_missing "libclang-rt-$version-dev"
+}
+
 build() {
   cmake --preset "$1"
   cmake --build --preset "$1" --parallel "$(nproc)"
+}
+
+# A packager's build: plain CMake, Release, with Debian's own compiler and
+# linker flags (all hardening on), and warnings fatal, so that a warning
+# only optimisation shows is seen.
+packager_build() {
+  local CXXFLAGS LDFLAGS
+  CXXFLAGS="$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS) $(
+    DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)"
+  LDFLAGS=$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)
+  CXXFLAGS=$CXXFLAGS LDFLAGS=$LDFLAGS cmake -S . -B build-release \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+  cmake --build build-release --parallel "$(nproc)"
+  ctest --test-dir build-release --output-on-failure --parallel "$(nproc)"
+}
+
+# What ships builds with clang too, and without any test dependency.
+shipped_only_build() {
+  CXX=clang++ cmake -S . -B build-shipped -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DBUILD_TESTING=OFF \
+    -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
+  cmake --build build-shipped --parallel "$(nproc)"
 }
 
 # Each target runs a bounded count from its seed corpus; a finding fails the
@@ -51,10 +96,13 @@ case "${1:-}" in
     ;;
   test)
     install_missing "${packages[@]}"
+    install_clang_runtime
     build default
     ctest --preset default --parallel "$(nproc)"
     build sanitizers
     ctest --preset sanitizers --parallel "$(nproc)"
+    packager_build
+    shipped_only_build
     build fuzz
     fuzz
     # The benchmark is built and run once briefly; its timings are not judged.

@@ -286,12 +286,6 @@ std::int16_t loneArc(ObjIDBuffer& objid, const Arc& arc) {
   return 1;
 }
 
-// The text position of the Base64 character that holds the first bit of
-// decoded octet `index`; data characters stand at the start of the text.
-int characterPositionOfOctet(int index) {
-  return index * 8 / 6 + 1;
-}
-
 [[noreturn]] void throwBadPadding(int position, int dataCharacters) {
   const int openGroup = dataCharacters % 4;
   if (openGroup == 0) {
@@ -362,6 +356,94 @@ int decodeBase64(std::string_view s, ObjIDBuffer& octets) {
   return count;
 }
 
+bool isHexDigit(char c) {
+  return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+std::uint8_t hexValue(char c) {
+  if (isDigit(c)) {
+    return static_cast<std::uint8_t>(c - '0');
+  }
+  return static_cast<std::uint8_t>((c | 0x20) - 'a' + 10);
+}
+
+bool isHexSeparator(char c) {
+  return c == ' ' || c == '\t' || c == ':';
+}
+
+[[noreturn]] void throwNotHexDigit(char c, int position) {
+  throw ConversionError(ErrorKind::InvalidArgument,
+                        detail::capitalized(detail::nameCharacter(static_cast<unsigned char>(c))) +
+                            " at position " + std::to_string(position) +
+                            " is not a hexadecimal digit.",
+                        position);
+}
+
+// Decodes hexadecimal pairs, separated by nothing, blanks or one colon.
+int decodeHex(std::string_view s, ObjIDBuffer& octets) {
+  detail::narrow<std::int16_t>(static_cast<std::int64_t>(s.size()), [&] {
+    return "The hexadecimal text is " + std::to_string(s.size()) +
+           " characters long; at most 32767 can be read.";
+  });
+  int count = 0;
+  // Whether a colon may come next: only right after an octet and the blanks
+  // behind it.
+  bool colonAllowed = false;
+  bool afterColon = false;
+  int colonPosition = 0;
+  for (std::size_t index = 0; index < s.size(); ++index) {
+    const int position = static_cast<int>(index) + 1;
+    const char c = s[index];
+    if (c == ' ' || c == '\t') {
+      continue;
+    }
+    if (c == ':') {
+      if (!colonAllowed) {
+        throw ConversionError(ErrorKind::InvalidArgument,
+                              "The colon at position " + std::to_string(position) +
+                                  " does not stand between two octets.",
+                              position);
+      }
+      colonAllowed = false;
+      afterColon = true;
+      colonPosition = position;
+      continue;
+    }
+    if (!isHexDigit(c)) {
+      throwNotHexDigit(c, position);
+    }
+    const bool partnered = index + 1 < s.size() && isHexDigit(s[index + 1]);
+    if (!partnered) {
+      if (index + 1 < s.size() && !isHexSeparator(s[index + 1])) {
+        throwNotHexDigit(s[index + 1], position + 1);
+      }
+      throw ConversionError(ErrorKind::InvalidArgument,
+                            "The hexadecimal digit \"" + std::string(1, c) + "\" at position " +
+                                std::to_string(position) +
+                                " has no partner: every octet is a pair of digits.",
+                            position);
+    }
+    if (count == MaxOctets) {
+      throw ConversionError(ErrorKind::IndexOutOfRange,
+                            "The hexadecimal text holds more than " + std::to_string(MaxOctets) +
+                                " octets; the pair at position " + std::to_string(position) +
+                                " is one too many.",
+                            position);
+    }
+    octets[count++] = static_cast<std::uint8_t>(hexValue(c) << 4 | hexValue(s[index + 1]));
+    ++index;
+    colonAllowed = true;
+    afterColon = false;
+  }
+  if (afterColon) {
+    throw ConversionError(ErrorKind::InvalidArgument,
+                          "The colon at position " + std::to_string(colonPosition) +
+                              " does not stand between two octets.",
+                          colonPosition);
+  }
+  return count;
+}
+
 }  // namespace
 
 std::int16_t ObjIDStringToBinary(ObjIDBuffer& objid, std::string_view s) {
@@ -415,20 +497,54 @@ std::string ObjIDBinaryToBase64(const ObjIDBuffer& objid, std::int16_t numObjByt
   return text;
 }
 
+std::string ObjIDBinaryToHex(const ObjIDBuffer& objid, std::int16_t numObjBytes) {
+  if (numObjBytes <= 0) {
+    return {};
+  }
+  constexpr std::string_view hexDigits = "0123456789ABCDEF";
+  std::string text(static_cast<std::size_t>(numObjBytes) * 3, ' ');
+  for (int index = 0; index < numObjBytes; ++index) {
+    const std::uint8_t octet = objid[index];
+    const auto at = static_cast<std::size_t>(index) * 3;
+    text[at] = hexDigits[octet >> 4];
+    text[at + 1] = hexDigits[octet & 0x0F];
+  }
+  return text;
+}
+
 std::int16_t ObjIDBase64ToBinary(std::string_view s, ObjIDBuffer& objid) {
-  ObjIDBuffer decoded;
-  const int count = decodeBase64(s, decoded);
-  if (count == 0) {
+  ObjIDBuffer contents;
+  return ObjIDContentsToBinary(contents, ObjIDBase64ToContents(s, contents), objid);
+}
+
+std::int16_t ObjIDBase64ToContents(std::string_view s, ObjIDBuffer& contents) {
+  return static_cast<std::int16_t>(decodeBase64(s, contents));
+}
+
+std::int16_t ObjIDHexToContents(std::string_view s, ObjIDBuffer& contents) {
+  return static_cast<std::int16_t>(decodeHex(s, contents));
+}
+
+std::int16_t ObjIDContentsToBinary(const ObjIDBuffer& contents, std::int16_t numObjBytes,
+                                   ObjIDBuffer& objid) {
+  if (numObjBytes <= 0) {
     return 0;
   }
+  if (numObjBytes > MaxOctets) {
+    throw ConversionError(ErrorKind::IndexOutOfRange,
+                          "There are " + std::to_string(numObjBytes) +
+                              " octets, but an identifier has at most " +
+                              std::to_string(MaxOctets) + ".",
+                          MaxOctets + 1);
+  }
   const Subidentifier first = readBase128(
-      decoded, 0, count, [] { return std::string("the first subidentifier (the first two arcs)"); },
-      characterPositionOfOctet(0));
+      contents, 0, numObjBytes,
+      [] { return std::string("the first subidentifier (the first two arcs)"); }, 1);
   objid[0] = static_cast<std::uint8_t>(RootArcRule::rootOf(first.value));
   const auto child = static_cast<std::uint32_t>(RootArcRule::childOf(first.value));
   int written = writeBase128(objid, 1, child, base128Length(child));
-  for (int index = first.end; index < count; ++index) {
-    objid[written++] = decoded[index];
+  for (int index = first.end; index < numObjBytes; ++index) {
+    objid[written++] = contents[index];
   }
   return static_cast<std::int16_t>(written);
 }

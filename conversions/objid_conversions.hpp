@@ -40,11 +40,19 @@ std::int16_t ObjIDStringToBinary(ObjIDBuffer& objid, std::string_view s);
 // -32768, whose predecessor does not fit the 16-bit count.
 std::string ObjIDBinaryToBase64(const ObjIDBuffer& objid, std::int16_t numObjBytes);
 
+// Returns the first `numObjBytes` octets of `objid` as upper-case
+// hexadecimal pairs, each followed by one blank ("2A 86 48 "); the empty
+// text for a count of 0 or less.
+//
+// Fails with IndexOutOfRange for a count above 101.
+std::string ObjIDBinaryToHex(const ObjIDBuffer& objid, std::int16_t numObjBytes);
+
 // Decodes the Base64 text `s` and writes its octets into `objid` from index
 // 0, with the first subidentifier split into the first two arcs: the first
 // arc as one octet, the second in base 128, so that every run of octets
 // stands for one arc. Returns the count written; 0 when `s` holds no whole
 // octet. Bits at the end that do not make a whole octet are dropped.
+// The same as ObjIDContentsToBinary of ObjIDBase64ToContents.
 //
 // Fails with
 // - Overflow: a character outside the alphabet (blanks and line breaks
@@ -56,6 +64,36 @@ std::string ObjIDBinaryToBase64(const ObjIDBuffer& objid, std::int16_t numObjByt
 // - IndexOutOfRange: more than 100 decoded octets.
 // The error's position is that of the offending character in `s`.
 std::int16_t ObjIDBase64ToBinary(std::string_view s, ObjIDBuffer& objid);
+
+// Decodes the Base64 text `s` into `contents` from index 0, octet for octet,
+// and returns the count; the first subidentifier is left as it stands. Reads
+// and fails exactly as ObjIDBase64ToBinary does before it splits.
+std::int16_t ObjIDBase64ToContents(std::string_view s, ObjIDBuffer& contents);
+
+// Reads the hexadecimal octets in `s` into `contents` from index 0 and
+// returns the count. Each octet is a pair of digits in either case; pairs
+// may follow each other directly or be separated by blanks and tabs, or by
+// one colon ("2A8648", "2a 86 48", "2A:86:48"). The text is not trimmed.
+//
+// Fails with
+// - InvalidArgument: a character that is not a digit, a blank or a colon; a
+//   digit without its partner; a colon that does not stand between two
+//   octets;
+// - IndexOutOfRange: more than 100 octets;
+// - Overflow: a text longer than 32767 characters.
+// The error's position is that of the offending character in `s`.
+std::int16_t ObjIDHexToContents(std::string_view s, ObjIDBuffer& contents);
+
+// Writes the first `numObjBytes` contents octets of `contents` into `objid`
+// from index 0 with the first subidentifier split into the first two arcs,
+// as ObjIDBase64ToBinary does after decoding, and returns the count; 0 for
+// a count of 0 or less. `contents` and `objid` must be different buffers.
+//
+// Fails with Overflow for a first subidentifier above 2147483647, with
+// InvalidArgument for one that the octets cut off, and with IndexOutOfRange
+// for a count above 100. The error's position is 1, the first octet.
+std::int16_t ObjIDContentsToBinary(const ObjIDBuffer& contents, std::int16_t numObjBytes,
+                                   ObjIDBuffer& objid);
 
 // Returns the dotted text of the first `numObjBytes` octets of `objid`, each
 // run of octets with bit 7 set closed by one with bit 7 clear being one arc

@@ -93,6 +93,21 @@ TEST_P(VectorTest, RoundTripThroughBothDirections) {
   EXPECT_EQ(ObjIDBinaryToString(reverse, ObjIDBase64ToBinary(base64, reverse)), GetParam().text);
 }
 
+// The hexadecimal pairs read back as the same octets, and the reverse from
+// those octets agrees with the reverse from Base64.
+TEST_P(VectorTest, HexPairsAndContentsLeadBackToTheIdentifier) {
+  const Octets& octets = GetParam().octets;
+  const auto count = static_cast<std::int16_t>(octets.size());
+  const std::string hex = ObjIDBinaryToHex(bufferHolding(octets), count);
+  EXPECT_EQ(hex.size(), octets.size() * 3);
+  ObjIDBuffer contents;
+  ASSERT_EQ(ObjIDHexToContents(hex, contents), count) << hex;
+  EXPECT_EQ(octetsOf(contents, count), octets);
+  ObjIDBuffer split;
+  EXPECT_EQ(ObjIDBinaryToString(split, ObjIDContentsToBinary(contents, count, split)),
+            GetParam().text);
+}
+
 INSTANTIATE_TEST_SUITE_P(Identifiers, VectorTest, testing::ValuesIn(vectors), rowName<Vector>);
 
 // Texts that are not canonical, or not identifiers of two or more arcs, with
@@ -141,6 +156,8 @@ struct FailureCase {
   std::string input;
   ErrorKind kind;
   int position;
+  // The whole message, where a row pins it; any other row requires one.
+  std::string message = {};
 };
 
 void expectFailure(const FailureCase& row, const auto& convert) {
@@ -148,7 +165,11 @@ void expectFailure(const FailureCase& row, const auto& convert) {
   ASSERT_TRUE(error);
   EXPECT_EQ(error->kind(), row.kind) << error->what();
   EXPECT_EQ(error->position(), row.position) << error->what();
-  EXPECT_FALSE(std::string(error->what()).empty());
+  if (row.message.empty()) {
+    EXPECT_FALSE(std::string(error->what()).empty());
+  } else {
+    EXPECT_EQ(error->what(), row.message);
+  }
 }
 
 class ForwardFailureTest : public testing::TestWithParam<FailureCase> {};
@@ -310,6 +331,55 @@ TEST(ReverseFailure, MessageNamesTheCharacterAndItsPosition) {
   ASSERT_TRUE(error);
   EXPECT_STREQ(error->what(), "The character \" \" at position 9 is not a Base64 character.");
 }
+
+struct HexCase {
+  const char* name;
+  std::string hex;
+  Octets octets;
+};
+
+class HexTest : public testing::TestWithParam<HexCase> {};
+
+TEST_P(HexTest, ReadsPairs) {
+  ObjIDBuffer buffer;
+  const std::int16_t count = ObjIDHexToContents(GetParam().hex, buffer);
+  EXPECT_EQ(octetsOf(buffer, count), GetParam().octets);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HexText, HexTest,
+    testing::Values(HexCase{"Compact", "2A8648", {0x2A, 0x86, 0x48}},
+                    HexCase{"LowerCase", "2a86ff", {0x2A, 0x86, 0xFF}},
+                    HexCase{"BlanksAndTabs", "2A  86\t48 ", {0x2A, 0x86, 0x48}},
+                    HexCase{"Colons", "2A:86:48", {0x2A, 0x86, 0x48}},
+                    HexCase{"ColonsWithBlanks", " 2A : 86", {0x2A, 0x86}}, HexCase{"Empty", "", {}},
+                    HexCase{"HundredOctets", std::string(200, 'F'), Octets(100, 0xFF)}),
+    rowName<HexCase>);
+
+class HexFailureTest : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(HexFailureTest, RaisesKindAtPosition) {
+  expectFailure(GetParam(), [](const std::string& text) {
+    ObjIDBuffer buffer;
+    ObjIDHexToContents(text, buffer);
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadHex, HexFailureTest,
+    testing::Values(
+        FailureCase{"NotADigit", "2A 8G", ErrorKind::InvalidArgument, 5,
+                    "The character \"G\" at position 5 is not a hexadecimal digit."},
+        FailureCase{"DigitWithoutPartner", "2A8", ErrorKind::InvalidArgument, 3,
+                    "The hexadecimal digit \"8\" at position 3 has no partner: every octet is a "
+                    "pair of digits."},
+        FailureCase{"PairSplitByBlank", "2 A", ErrorKind::InvalidArgument, 1},
+        FailureCase{"LeadingColon", ":2A", ErrorKind::InvalidArgument, 1,
+                    "The colon at position 1 does not stand between two octets."},
+        FailureCase{"DoubleColon", "2A::86", ErrorKind::InvalidArgument, 4},
+        FailureCase{"TrailingColon", "2A: ", ErrorKind::InvalidArgument, 3},
+        FailureCase{"OctetsBeyond100", std::string(202, '0'), ErrorKind::IndexOutOfRange, 201}),
+    rowName<FailureCase>);
 
 struct OctetsToTextCase {
   const char* name;

@@ -83,16 +83,6 @@ DesignFonts fitDesignFonts(const Ui::MainWindow& ui) {
   };
 }
 
-// Two upper-case hexadecimal digits an octet, each pair followed by a blank.
-QString hexPairs(const pellamar::ObjIDBuffer& octets, int count) {
-  QString text;
-  text.reserve(qsizetype{count} * 3);
-  for (int index = 0; index < count; ++index) {
-    text += QStringLiteral("%1 ").arg(octets[index], 2, 16, QLatin1Char('0')).toUpper();
-  }
-  return text;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
@@ -126,7 +116,7 @@ void MainWindow::ToVisible_Click() {
     const std::int16_t count =
         pellamar::ObjIDStringToBinary(octets, toLatin1Codes(ui.ObjectID->text()));
     const std::string base64 = pellamar::ObjIDBinaryToBase64(octets, count);
-    ui.Binary->setText(hexPairs(octets, count));
+    ui.Binary->setText(QString::fromLatin1(pellamar::ObjIDBinaryToHex(octets, count)));
     ui.VisibleID->setText(QString::fromLatin1(base64));
   } catch (const pellamar::ConversionError& error) {
     reportFailure(error, ui.ObjectID);
