@@ -556,7 +556,8 @@ std::string ObjIDBinaryToString(const ObjIDBuffer& objid, std::int16_t numObjByt
   }
   // Built in place and copied once. An arc takes at most 4 characters an
   // octet with its full stop (3 digits for 1 octet, 10 for 5).
-  std::array<char, std::size_t{ObjIDBuffer::Size} * 4> text{};
+  // Left unfilled: only what is written is copied out.
+  std::array<char, std::size_t{ObjIDBuffer::Size} * 4> text;  // NOLINT(*-member-init)
   char* end = text.data();
   int arcNumber = 1;
   for (int index = 0; index < numObjBytes; ++arcNumber) {

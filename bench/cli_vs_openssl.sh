@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# pellamar-cli against the straightforward OpenSSL program on the same file
+# of real-looking identifiers, both ways, with the outputs compared byte for
+# byte. Prints the times (best of three runs), the ratios and the peak
+# memory.
+#   bench/cli_vs_openssl.sh BUILD-TREE [LINES]     (LINES: 1,000,000)
+set -euo pipefail
+build=$1
+lines=${2:-1000000}
+cli=$build/cli/pellamar-cli
+reference=$build/bench/openssl_tsv
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Identifiers under the arcs that real lists use (PKIX, PKCS, X.500, LDAP,
+# SNMP, enterprise numbers, UUIDs), each with one to five more arcs of the
+# sizes found there.
+awk -v lines="$lines" 'BEGIN {
+  srand(20261208)
+  split("1.3.6.1.5.5.7 1.3.6.1.5.5.7.48 2.5.29 2.5.4 1.2.840.113549.1.1 1.2.840.113549.1.9.16.2 " \
+        "1.2.840.10045.4.3 1.3.132.0 2.16.840.1.101.3.4.2 0.9.2342.19200300.100.1 " \
+        "1.3.6.1.4.1.1466.115.121.1 1.3.6.1.2.1.2.2.1 1.3.6.1.6.3.1.1.5 1.3.6.1.4.1.311.21 " \
+        "1.3.6.1.4.1.11129.2.4 2.16.840.1.113730.1 1.3.6.1.4.1 2.25", prefixes, " ")
+  n = length(prefixes)
+  for (i = 0; i < lines; i++) {
+    id = prefixes[int(rand() * n) + 1]
+    arcs = int(rand() * 5) + 1
+    for (a = 0; a < arcs; a++) {
+      r = rand()
+      if (r < 0.6) id = id "." int(rand() * 128)
+      else if (r < 0.9) id = id "." int(rand() * 65536)
+      else id = id "." int(rand() * 2147483648)
+    }
+    print id
+  }
+}' >"$work/identifiers"
+
+# Seconds and peak KiB of the best of three runs of the command, writing to $2.
+measure() {
+  local input=$1 output=$2 best="" peak=0
+  shift 2
+  for _ in 1 2 3; do
+    /usr/bin/time -f '%e %M' -o "$work/time" "$@" <"$input" >"$output"
+    read -r seconds kib <"$work/time"
+    if [ -z "$best" ] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then
+      best=$seconds
+    fi
+    [ "$kib" -gt "$peak" ] && peak=$kib
+  done
+  echo "$best $peak"
+}
+
+compare() {
+  local direction=$1 input=$2
+  read -r ours ours_kib < <(measure "$input" "$work/ours" "$cli" "$direction" --tsv)
+  read -r theirs theirs_kib < <(measure "$input" "$work/theirs" "$reference" "$direction")
+  cmp "$work/ours" "$work/theirs"
+  awk -v d="$direction" -v o="$ours" -v t="$theirs" -v ok="$ours_kib" -v tk="$theirs_kib" 'BEGIN {
+    printf "| %s --tsv | %.2f s | %.2f s | %.1f x as fast | %.1f MB | %.1f MB |\n",
+           d, o, t, (o > 0 ? t / o : 0), ok / 1024, tk / 1024 }'
+}
+
+echo "$lines identifiers, outputs identical byte for byte:"
+echo "| command | pellamar-cli | OpenSSL program | ratio | peak memory | OpenSSL peak |"
+echo "|---|---|---|---|---|---|"
+compare encode "$work/identifiers"
+cut -f3 "$work/ours" >"$work/base64"
+compare decode "$work/base64"

@@ -1,0 +1,78 @@
+#include "line_source.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+constexpr std::size_t ReadSize = 1 << 16;
+
+std::string_view withoutCarriageReturn(std::string_view text) {
+  if (!text.empty() && text.back() == '\r') {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+}  // namespace
+
+LineSource::LineSource(std::FILE* stream) : stream_(stream), buffer_(ReadSize) {}
+
+bool LineSource::refill() {
+  if (endOfStream_) {
+    return false;
+  }
+  const std::size_t count = std::fread(buffer_.data(), 1, buffer_.size(), stream_);
+  if (count < buffer_.size()) {
+    if (std::ferror(stream_) != 0) {
+      throw std::runtime_error(std::string("cannot read the input: ") + std::strerror(errno));
+    }
+    endOfStream_ = true;
+  }
+  begin_ = 0;
+  end_ = count;
+  return count > 0;
+}
+
+bool LineSource::next(Line& line) {
+  pending_.clear();
+  // Room for the longest line that is kept, and the carriage return after
+  // it; anything beyond is skipped.
+  constexpr std::size_t kept = MaxLineLength + 1;
+  bool truncated = false;
+  for (;;) {
+    if (begin_ == end_ && !refill()) {
+      if (pending_.empty() && !truncated) {
+        return false;
+      }
+      break;
+    }
+    const char* start = buffer_.data() + begin_;
+    const auto* newline = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
+    const std::size_t length =
+        newline != nullptr ? static_cast<std::size_t>(newline - start) : end_ - begin_;
+    begin_ += length + (newline != nullptr ? 1 : 0);
+    // Most lines lie wholly in the buffer and are handed out where they are.
+    if (newline != nullptr && pending_.empty() && !truncated) {
+      return finish(line, std::string_view(start, length), false);
+    }
+    const std::size_t room = kept - pending_.size();
+    truncated = truncated || length > room;
+    pending_.append(start, std::min(length, room));
+    if (newline != nullptr) {
+      break;
+    }
+  }
+  return finish(line, pending_, truncated);
+}
+
+bool LineSource::finish(Line& line, std::string_view text, bool truncated) {
+  if (!truncated) {
+    text = withoutCarriageReturn(text);
+  }
+  const bool tooLong = truncated || text.size() > MaxLineLength;
+  line = {++number_, text.substr(0, MaxLineLength), tooLong};
+  return true;
+}
