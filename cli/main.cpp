@@ -103,9 +103,7 @@ bool convertAll(ItemConverter& converter, const std::vector<std::string>& operan
   return allConverted;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
+int run(int argc, char* argv[]) {
   ConversionOptions options;
   std::vector<std::string> operands;
 
@@ -171,4 +169,17 @@ int main(int argc, char* argv[]) {
     return SomeFailed;
   }
   return allConverted ? AllConverted : SomeFailed;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "pellamar-cli: %s\n", error.what());
+  } catch (...) {
+    std::fputs("pellamar-cli: an unexpected failure ended the run\n", stderr);
+  }
+  return SomeFailed;
 }
