@@ -99,6 +99,8 @@ void MainWindowTest::designTable() {
   QFETCH(QRect, geometry);
   QFETCH(QString, text);
   QCOMPARE(window->windowTitle(), QStringLiteral("Pellamar"));
+  // The program's own icon, built in, for task bars and window switchers.
+  QVERIFY(!window->windowIcon().pixmap(32).isNull());
   QCOMPARE(window->minimumSize(), QSize(367, 200));
   QCOMPARE(window->maximumSize(), QSize(367, 200));
   auto* widget = window->findChild<QWidget*>(QString::fromLatin1(QTest::currentDataTag()));
@@ -127,6 +129,11 @@ void MainWindowTest::fieldsUseFixedPitchFont() {
     QCOMPARE(font.pointSizeF(), 9.0);
   }
   QVERIFY(QFontInfo(control<QLabel>("Label1")->font()).bold());
+  // Captions of one kind keep one size, whatever each needs to fit.
+  for (const char* name : {"Label3", "Label4", "Label5"}) {
+    QCOMPARE(control<QLabel>(name)->font().pointSizeF(),
+             control<QLabel>("Label2")->font().pointSizeF());
+  }
 }
 
 void MainWindowTest::captionsAreReadableInFull() {
@@ -271,6 +278,15 @@ void MainWindowTest::failureShowsMessageAndKeepsFields_data() {
                                  << "A character outside Latin-1 at position 3 is not a Base64 "
                                     "character."
                                  << 2 << QString::fromUtf8("\xE2\x82\xAC");
+  QTest::newRow("LastLatin1Letter") << "VisibleID" << QString::fromUtf8("YI\xC3\xBF")
+                                    << QString::fromUtf8(
+                                           "The character \"\xC3\xBF\" at position 3 "
+                                           "is not a Base64 character.")
+                                    << 2 << QString::fromUtf8("\xC3\xBF");
+  QTest::newRow("FirstBeyondLatin1") << "VisibleID" << QString::fromUtf8("YI\xC4\x80")
+                                     << "A character outside Latin-1 at position 3 is not a Base64 "
+                                        "character."
+                                     << 2 << QString::fromUtf8("\xC4\x80");
   QTest::newRow("CutOffLastArc") << "VisibleID"
                                  << "YP////8=" << QString() << 8 << QString();
 }
@@ -293,6 +309,8 @@ void MainWindowTest::failureShowsMessageAndKeepsFields() {
   QVERIFY(box->isVisible());
   QCOMPARE(box->windowTitle(), QStringLiteral("Pellamar"));
   QCOMPARE(box->icon(), QMessageBox::Warning);
+  // Only this window waits for the answer; the rest of the desktop does not.
+  QCOMPARE(box->windowModality(), Qt::WindowModal);
   if (!message.isEmpty()) {
     QCOMPARE(box->text(), message);
   }

@@ -79,6 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
                     MappingFailure{"BinaryUrlSafeMinus", false, '-', ErrorKind::Overflow},
                     MappingFailure{"BinaryUrlSafeUnderscore", false, '_', ErrorKind::Overflow},
                     MappingFailure{"BinaryLatin1Letter", false, 0xE9, ErrorKind::Overflow},
+                    MappingFailure{"BinaryFirstCode", false, 0, ErrorKind::Overflow},
+                    MappingFailure{"BinaryLastCode", false, 255, ErrorKind::Overflow},
                     MappingFailure{"BinaryNotAnOctet", false, 256, ErrorKind::InvalidArgument},
                     MappingFailure{"BinaryNegative", false, -1, ErrorKind::InvalidArgument}),
     rowName<MappingFailure>);

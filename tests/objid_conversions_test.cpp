@@ -35,10 +35,18 @@ Octets octetsOf(const ObjIDBuffer& buffer, int count) {
 // trip tests alike.
 struct Vector {
   const char* name;
-  const char* text;
+  std::string text;
   Octets octets;
-  const char* base64;
+  std::string base64;
 };
+
+std::string repeated(const std::string& text, int times) {
+  std::string result;
+  for (int time = 0; time < times; ++time) {
+    result += text;
+  }
+  return result;
+}
 
 const Vector vectors[] = {
     {"UsOrganization", "2.16.840.1", {0x60, 0x86, 0x48, 0x01}, "YIZIAQ=="},
@@ -63,6 +71,9 @@ const Vector vectors[] = {
     {"Root2Child40", "2.40", {0x78}, "eA=="},
     {"Root2LargeChild", "2.999.1", {0x88, 0x37, 0x01}, "iDcB"},
     {"LargestFirstSubidentifier", "2.2147483567", {0x87, 0xFF, 0xFF, 0xFF, 0x7F}, "h////38="},
+    // The longest dotted text the reverse conversion writes: 400 characters.
+    {"HundredOctetsOf127", "2.47" + repeated(".127", 99), Octets(100, 0x7F),
+     repeated("f39/", 33) + "fw=="},
 };
 
 class VectorTest : public testing::TestWithParam<Vector> {};
@@ -138,6 +149,9 @@ INSTANTIATE_TEST_SUITE_P(
         ForwardCase{"LeadingNonDigitReadsZero", "2.x16", {0x50}},
         ForwardCase{"LeadingZeros", "2.016.0840.1", {0x60, 0x86, 0x48, 0x01}},
         ForwardCase{"PlusSign", "2.+16", {0x60}},
+        ForwardCase{"CarriageReturnBeforeArc", "1.2.\r5", {0x2A, 0x05}},
+        ForwardCase{"LineBreakBeforeArc", "1.2.\n5", {0x2A, 0x05}},
+        ForwardCase{"FullStopAtLastPosition", "1.2" + std::string(32762, ' ') + ".5", {0x2A, 0x05}},
         ForwardCase{"MinusZeroIsZero", "1.2.-0", {0x2A, 0x00}},
         ForwardCase{"LongRunOfZeros", "1.2." + std::string(200, '0') + "5", {0x2A, 0x05}}),
     rowName<ForwardCase>);
@@ -188,6 +202,19 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"FirstArcAboveLargest", " 4294967296.1", ErrorKind::Overflow, 2},
         FailureCase{"FirstArcAboveRoots", "6.15", ErrorKind::InvalidArgument, 1},
         FailureCase{"FirstArcSeven", "7.0", ErrorKind::InvalidArgument, 1},
+        FailureCase{"FirstArcThree", "3.5", ErrorKind::InvalidArgument, 1,
+                    "The first arc is 3 (at position 1), but it must be 0, 1 or 2."},
+        FailureCase{"DigitsGoOnPastLargest", "1.2.21474836470", ErrorKind::Overflow, 5,
+                    "The arc 21474836470 at position 5 is larger than 2147483647."},
+        FailureCase{
+            "ThirtyNines", "1.2." + std::string(30, '9'), ErrorKind::Overflow, 5,
+            "The arc " + std::string(24, '9') + "... at position 5 is larger than 2147483647."},
+        FailureCase{"NegativeWithLeadingZeros", "1.2.-007", ErrorKind::InvalidArgument, 5,
+                    "The arc -7 at position 5 is negative; arcs are whole numbers from 0 up."},
+        FailureCase{"FullStopOnePastLastPosition", "1.2" + std::string(32763, ' ') + ".",
+                    ErrorKind::Overflow, 32767,
+                    "The identifier is too long: its full stop at position 32767 lies beyond "
+                    "position 32766."},
         FailureCase{"Root0Child40", "0.40", ErrorKind::InvalidArgument, 3},
         FailureCase{"Root1Child40", "1.40.5", ErrorKind::InvalidArgument, 3},
         FailureCase{"NegativeLaterArc", "1.2.-5", ErrorKind::InvalidArgument, 5},
@@ -313,12 +340,27 @@ INSTANTIATE_TEST_SUITE_P(
                     3},
         FailureCase{"DataAfterPadding", "YIZ=IAQ=", ErrorKind::InvalidArgument, 5},
         FailureCase{"PaddingAlone", "==", ErrorKind::InvalidArgument, 1},
-        FailureCase{"PaddingAfterWholeGroup", "KoZIhvcN=", ErrorKind::InvalidArgument, 9},
-        FailureCase{"ThreePaddingAfterTwo", "YIZIAQ===", ErrorKind::InvalidArgument, 9},
+        FailureCase{"PaddingAfterWholeGroup", "KoZIhvcN=", ErrorKind::InvalidArgument, 9,
+                    "The \"=\" at position 9 pads nothing: the characters before it make whole "
+                    "groups of four, and extra padding would swallow data bits."},
+        FailureCase{"ThreePaddingAfterTwo", "YIZIAQ===", ErrorKind::InvalidArgument, 9,
+                    "The \"=\" at position 9 is one too many: after 2 characters of a group of "
+                    "four, at most 2 \"=\" may follow."},
+        FailureCase{"C1Control", "YI\x85", ErrorKind::Overflow, 3,
+                    "The control character U+0085 at position 3 is not a Base64 character."},
+        FailureCase{"Tab", "YI\t", ErrorKind::Overflow, 3,
+                    "The tab at position 3 is not a Base64 character."},
+        FailureCase{"NoBreakSpace", "YI\xA0", ErrorKind::Overflow, 3,
+                    "The no-break space at position 3 is not a Base64 character."},
+        FailureCase{"Delete", "YI\x7F", ErrorKind::Overflow, 3,
+                    "The control character U+007F at position 3 is not a Base64 character."},
+        FailureCase{"LongestTextHasTooManyOctets", std::string(32767, 'A'),
+                    ErrorKind::IndexOutOfRange, 135},
         FailureCase{"FirstSubidentifierCutOff", "gA==", ErrorKind::InvalidArgument, 1},
         FailureCase{"FirstSubidentifierAboveLargest", "iICAgAA=", ErrorKind::Overflow, 1},
         FailureCase{"OctetsBeyond100", std::string(136, 'A'), ErrorKind::IndexOutOfRange, 135},
-        FailureCase{"TextBeyond16BitLength", std::string(32768, 'A'), ErrorKind::Overflow, 0},
+        FailureCase{"TextBeyond16BitLength", std::string(32768, 'A'), ErrorKind::Overflow, 0,
+                    "The Base64 text is 32768 characters long; at most 32767 can be read."},
         FailureCase{"EmptyTextHasNoArc", "", ErrorKind::InvalidArgument, 0},
         FailureCase{"NoWholeOctet", "B", ErrorKind::InvalidArgument, 0},
         FailureCase{"LastArcCutOff", "YP////8=", ErrorKind::InvalidArgument, 0},
