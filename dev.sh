@@ -5,7 +5,7 @@
 #                   AddressSanitizer and UBSan, a packager's Release build with
 #                   Debian's flags, a build without the tests, the fuzz
 #                   targets and the benchmark
-#   ./dev.sh bench  build and run the benchmark
+#   ./dev.sh bench  build and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -105,13 +105,16 @@ case "${1:-}" in
     shipped_only_build
     build fuzz
     fuzz
-    # The benchmark is built and run once briefly; its timings are not judged.
+    # The benchmarks are built and run once briefly; their timings are not
+    # judged, but the two command lines' outputs must agree.
     build/bench/pellamar_benchmark --benchmark_min_time=0.01
+    bench/cli_vs_openssl.sh build 20000
     ;;
   bench)
     install_missing "${packages[@]}"
     build default
     build/bench/pellamar_benchmark
+    bench/cli_vs_openssl.sh build 1000000
     ;;
   *)
     echo "usage: $0 run|test|bench" >&2

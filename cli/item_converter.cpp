@@ -23,11 +23,6 @@ constexpr std::uint8_t ContinuationBit = 0x80;
 // them as they come.
 constexpr std::size_t OutputBlockSize = std::size_t{1} << 16;
 
-std::string hexOf(std::uint8_t octet) {
-  constexpr std::string_view digits = "0123456789ABCDEF";
-  return {digits[octet >> 4], digits[octet & 0x0F]};
-}
-
 // The hexadecimal pairs separated by single blanks.
 std::string hexPairs(const ObjIDBuffer& octets, int count) {
   std::string pairs = pellamar::ObjIDBinaryToHex(octets, static_cast<std::int16_t>(count));
@@ -37,19 +32,31 @@ std::string hexPairs(const ObjIDBuffer& octets, int count) {
   return pairs;
 }
 
-// Base64 of the DER encoding: tag, length and contents. The first three
-// octets make one Base64 group, so the contents after their first octet
-// encode on their own.
-std::string derBase64(const ObjIDBuffer& contents, int count) {
+std::string hexOf(std::uint8_t octet) {
+  ObjIDBuffer one;
+  one[0] = octet;
+  return hexPairs(one, 1);
+}
+
+// The tag and length of the DER encoding of `count` contents octets, and
+// the first of them.
+ObjIDBuffer derHead(const ObjIDBuffer& contents, int count) {
   ObjIDBuffer head;
   head[0] = ObjectIdentifierTag;
   head[1] = static_cast<std::uint8_t>(count);
   head[2] = contents[0];
+  return head;
+}
+
+// Base64 of the DER encoding: tag, length and contents. The first three
+// octets make one Base64 group, so the contents after their first octet
+// encode on their own.
+std::string derBase64(const ObjIDBuffer& contents, int count) {
   ObjIDBuffer rest;
   for (int index = 1; index < count; ++index) {
     rest[index - 1] = contents[index];
   }
-  return pellamar::ObjIDBinaryToBase64(head, 3) +
+  return pellamar::ObjIDBinaryToBase64(derHead(contents, count), 3) +
          pellamar::ObjIDBinaryToBase64(rest, static_cast<std::int16_t>(count - 1));
 }
 
@@ -128,7 +135,7 @@ void ItemConverter::encode(const ItemText& item) {
   const std::string contentsHex = hexPairs(contents, count);
   const std::string contentsBase64 =
       pellamar::ObjIDBinaryToBase64(contents, static_cast<std::int16_t>(count));
-  const std::string derHex = "06 " + hexOf(static_cast<std::uint8_t>(count)) + " " + contentsHex;
+  const std::string derHex = pellamar::ObjIDBinaryToHex(derHead(contents, count), 2) + contentsHex;
   const std::string derText = derBase64(contents, count);
   if (options_.tsv) {
     text_.append(item.asRead).append("\t").append(contentsHex).append("\t");
