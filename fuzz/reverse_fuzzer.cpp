@@ -1,4 +1,5 @@
-// Base64 text to dotted text, and forward again.
+// Base64 text to dotted text, and forward again; the same text read as
+// hexadecimal octets.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,8 +10,29 @@
 
 using pellamar::fuzz::require;
 
+namespace {
+
+// Hexadecimal octets either fail well or read back as the pairs they are.
+void readAsHex(std::string_view text) {
+  pellamar::ObjIDBuffer octets;
+  std::int16_t count = 0;
+  try {
+    count = pellamar::ObjIDHexToContents(text, octets);
+  } catch (const pellamar::ConversionError& error) {
+    pellamar::fuzz::requireWellFormed(error, text);
+    return;
+  }
+  const std::string pairs = pellamar::ObjIDBinaryToHex(octets, count);
+  pellamar::ObjIDBuffer again;
+  require(pellamar::ObjIDHexToContents(pairs, again) == count, "hexadecimal count");
+  require(pellamar::ObjIDBinaryToHex(again, count) == pairs, "hexadecimal round trip");
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
+  readAsHex(text);
   std::string rebuilt;
   try {
     pellamar::ObjIDBuffer octets;
