@@ -303,12 +303,17 @@ std::int16_t loneArc(ObjIDBuffer& objid, const Arc& arc) {
                         position);
 }
 
-// Decodes the Base64 text `s` into `octets`; returns the count.
-int decodeBase64(std::string_view s, ObjIDBuffer& octets) {
+// Texts of octets are counted in 16-bit positions too.
+void checkTextLength(std::string_view s, const char* form) {
   detail::narrow<std::int16_t>(static_cast<std::int64_t>(s.size()), [&] {
-    return "The Base64 text is " + std::to_string(s.size()) +
+    return std::string("The ") + form + " text is " + std::to_string(s.size()) +
            " characters long; at most 32767 can be read.";
   });
+}
+
+// Decodes the Base64 text `s` into `octets`; returns the count.
+int decodeBase64(std::string_view s, ObjIDBuffer& octets) {
+  checkTextLength(s, "Base64");
   int count = 0;
   int dataCharacters = 0;
   int padding = 0;
@@ -381,10 +386,7 @@ bool isHexSeparator(char c) {
 
 // Decodes hexadecimal pairs, separated by nothing, blanks or one colon.
 int decodeHex(std::string_view s, ObjIDBuffer& octets) {
-  detail::narrow<std::int16_t>(static_cast<std::int64_t>(s.size()), [&] {
-    return "The hexadecimal text is " + std::to_string(s.size()) +
-           " characters long; at most 32767 can be read.";
-  });
+  checkTextLength(s, "hexadecimal");
   int count = 0;
   // Whether a colon may come next: only right after an octet and the blanks
   // behind it.
