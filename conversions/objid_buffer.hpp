@@ -11,9 +11,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace pellamar {
 
@@ -53,6 +55,20 @@ class ObjIDBuffer {
 
   std::uint8_t& operator[](int index) { return octets_[checkedIndex(index)]; }
   std::uint8_t operator[](int index) const { return octets_[checkedIndex(index)]; }
+
+  // The first `count` octets at once, for reading them in bulk: the count is
+  // checked once instead of every index, and one outside 0..101 raises
+  // IndexOutOfRange.
+  std::span<const std::uint8_t> first(int count) const {
+    if (count < 0 || count > Size) {
+      throwIndexOutOfRange(count < 0 ? count : Size);
+    }
+    return {octets_.data(), static_cast<std::size_t>(count)};
+  }
+  std::span<std::uint8_t> first(int count) {
+    const auto octets = std::as_const(*this).first(count);
+    return {octets_.data(), octets.size()};
+  }
 
  private:
   // Inline so that the check costs a comparison; the failure is out of line.

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "objid_buffer.hpp"
+#include "text_form.hpp"
 
 namespace pellamar {
 
@@ -32,6 +33,9 @@ namespace pellamar {
 // - IndexOutOfRange: an identifier that needs more than 100 octets.
 // The error's position is where the offending arc starts in `s`.
 std::int16_t ObjIDStringToBinary(ObjIDBuffer& objid, std::string_view s);
+
+// The same, with the positions and names of `form` in its messages.
+std::int16_t ObjIDStringToBinary(ObjIDBuffer& objid, std::string_view s, const TextForm& form);
 
 // Returns the Base64 text of the first `numObjBytes` octets of `objid`; the
 // empty text for a count of 0 or less.

@@ -1,4 +1,6 @@
 // Dotted text to octets and Base64, and back.
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -6,6 +8,7 @@
 
 #include "fuzz_checks.hpp"
 #include "objid_conversions.hpp"
+#include "objid_items.hpp"
 
 namespace {
 
@@ -32,10 +35,44 @@ std::string canonicalPlainDigits(std::string_view text) {
   return arcs >= 2 ? canonical : std::string();
 }
 
+class NoPlaces final : public pellamar::OctetPlaces {
+ public:
+  int firstPositionOf(int /*index*/) const override { return 0; }
+  int lastPositionOf(int /*index*/) const override { return 0; }
+};
+
+// The strict reading takes arcs of any size: what it accepts is its own
+// canonical text, after any "urn:oid:" or "." prefix, and comes back from
+// the octets and from their Base64 unchanged.
+void readStrictly(std::string_view text) {
+  const pellamar::Latin1Form latin1;
+  pellamar::ObjIDBuffer contents;
+  std::int16_t count = 0;
+  try {
+    count = pellamar::ObjIDStrictStringToContents(text, contents, latin1);
+  } catch (const pellamar::ConversionError& error) {
+    pellamar::fuzz::requireWellFormed(error, text);
+    return;
+  }
+  require(count >= 1 && count <= 100, "strict octet count");
+  std::string rebuilt;
+  pellamar::ObjIDContentsToString(contents, count, NoPlaces{}, rebuilt);
+  require(text.ends_with(rebuilt) && text.size() - rebuilt.size() <= 8, "strict round trip");
+  std::array<char, 200> base64{};
+  const char* end = pellamar::ObjIDOctetsToBase64(contents.first(count), base64.data());
+  std::array<std::uint8_t, 100> decoded{};
+  const int decodedCount = pellamar::ObjIDBase64ToOctets(
+      std::string_view(base64.data(), end), decoded, latin1, pellamar::Base64Reading::Strict);
+  require(decodedCount == count &&
+              std::equal(decoded.begin(), decoded.begin() + count, contents.first(count).begin()),
+          "strict Base64 round trip");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
+  readStrictly(text);
   pellamar::ObjIDBuffer octets;
   std::int16_t count = 0;
   try {

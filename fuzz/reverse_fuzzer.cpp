@@ -1,5 +1,6 @@
 // Base64 text to dotted text, and forward again; the same text read as
 // hexadecimal octets.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "fuzz_checks.hpp"
 #include "objid_conversions.hpp"
+#include "objid_items.hpp"
 
 using pellamar::fuzz::require;
 
@@ -28,11 +30,44 @@ void readAsHex(std::string_view text) {
   require(pellamar::ObjIDBinaryToHex(again, count) == pairs, "hexadecimal round trip");
 }
 
+class NoPlaces final : public pellamar::OctetPlaces {
+ public:
+  int firstPositionOf(int /*index*/) const override { return 0; }
+  int lastPositionOf(int /*index*/) const override { return 0; }
+};
+
+// Base64 read strictly, then as arcs of any size: a text that decodes is an
+// identifier that encodes to octets giving the same text again.
+void readAnySize(std::string_view text) {
+  const pellamar::Latin1Form latin1;
+  std::array<std::uint8_t, 100> octets{};
+  pellamar::ObjIDBuffer contents;
+  std::string identifier;
+  try {
+    const int count =
+        pellamar::ObjIDBase64ToOctets(text, octets, latin1, pellamar::Base64Reading::Strict);
+    for (int index = 0; index < count; ++index) {
+      contents[index] = octets[static_cast<std::size_t>(index)];
+    }
+    pellamar::ObjIDContentsToString(contents, static_cast<std::int16_t>(count), NoPlaces{},
+                                    identifier);
+  } catch (const pellamar::ConversionError& error) {
+    pellamar::fuzz::requireWellFormed(error, text);
+    return;
+  }
+  pellamar::ObjIDBuffer again;
+  const std::int16_t count = pellamar::ObjIDStrictStringToContents(identifier, again, latin1);
+  std::string rebuilt;
+  pellamar::ObjIDContentsToString(again, count, NoPlaces{}, rebuilt);
+  require(rebuilt == identifier, "any-size round trip");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   readAsHex(text);
+  readAnySize(text);
   std::string rebuilt;
   try {
     pellamar::ObjIDBuffer octets;

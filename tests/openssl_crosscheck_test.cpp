@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "objid_conversions.hpp"
+#include "objid_items.hpp"
 #include "random_identifiers.hpp"
 
 namespace pellamar {
@@ -59,6 +60,71 @@ std::optional<std::string> opensslText(const Octets& contents) {
     return std::nullopt;
   }
   return std::string(text.data(), static_cast<std::size_t>(length));
+}
+
+class NoPlaces final : public OctetPlaces {
+ public:
+  int firstPositionOf(int /*index*/) const override { return 0; }
+  int lastPositionOf(int /*index*/) const override { return 0; }
+};
+
+// The dotted text of contents octets, arcs of any size.
+std::string anySizeText(const Octets& octets) {
+  ObjIDBuffer contents;
+  for (std::size_t index = 0; index < octets.size(); ++index) {
+    contents[static_cast<int>(index)] = octets[index];
+  }
+  std::string text;
+  ObjIDContentsToString(contents, static_cast<std::int16_t>(octets.size()), NoPlaces{}, text);
+  return text;
+}
+
+// A decimal arc of 1 to `maxDigits` digits, without leading zeros.
+std::string randomArc(RandomIdentifiers& random, std::uint32_t maxDigits) {
+  const std::uint32_t digits = random.uniform(1, maxDigits);
+  std::string arc(1, static_cast<char>('0' + random.uniform(digits == 1 ? 0 : 1, 9)));
+  while (arc.size() < digits) {
+    arc += static_cast<char>('0' + random.uniform(0, 9));
+  }
+  return arc;
+}
+
+// Arcs of any size, up to a single arc that takes nearly all 100 octets,
+// encode to OpenSSL's octets and decode to OpenSSL's text.
+TEST(OpenSslCrossCheck, ArcsOfAnySizeAgreeBothWays) {
+  RandomIdentifiers random(1984);
+  const Latin1Form latin1;
+  int compared = 0;
+  for (int trial = 0; trial < 5000; ++trial) {
+    const std::uint32_t root = random.uniform(0, 2);
+    std::string text = std::to_string(root) + "." +
+                       (root < 2 ? std::to_string(random.uniform(0, 39)) : randomArc(random, 45));
+    const std::uint32_t more = random.uniform(0, 6);
+    const std::uint32_t maxDigits = random.uniform(0, 9) == 0 ? 211 : 45;
+    for (std::uint32_t arc = 0; arc < more; ++arc) {
+      text += "." + randomArc(random, maxDigits);
+    }
+    const Octets theirs = opensslContents(text);
+    ObjIDBuffer contents;
+    std::int16_t count = 0;
+    try {
+      count = ObjIDStrictStringToContents(text, contents, latin1);
+    } catch (const ConversionError& error) {
+      // Only the 100-octet limit, which OpenSSL does not keep, refuses.
+      ASSERT_EQ(error.kind(), ErrorKind::IndexOutOfRange) << text << ": " << error.what();
+      ASSERT_GT(theirs.size(), 100U) << text;
+      continue;
+    }
+    Octets ours;
+    for (int index = 0; index < count; ++index) {
+      ours.push_back(contents[index]);
+    }
+    ASSERT_EQ(ours, theirs) << text;
+    ASSERT_EQ(opensslText(theirs), text) << text;
+    ASSERT_EQ(anySizeText(ours), text) << text;
+    ++compared;
+  }
+  EXPECT_GT(compared, 4000);
 }
 
 TEST(OpenSslCrossCheck, ValidIdentifiersEncodeToTheSameOctetsAndBase64) {
@@ -141,9 +207,11 @@ TEST(OpenSslCrossCheck, ContentsOctetsRebuildToOpenSslsText) {
       EXPECT_FALSE(theirs.has_value()) << what;
       EXPECT_TRUE(ours.has_value() || failure == ErrorKind::Overflow) << what;
     } else if (drawn.arcBeyond32Bits) {
-      // OpenSSL reads arcs of any size; ours stop at 2147483647.
-      EXPECT_TRUE(theirs.has_value()) << what;
+      // OpenSSL reads arcs of any size; the window's conversions stop at
+      // 2147483647, and the any-size reading agrees with OpenSSL.
+      ASSERT_TRUE(theirs.has_value()) << what;
       EXPECT_EQ(failure, ErrorKind::Overflow) << what;
+      EXPECT_EQ(anySizeText(drawn.octets), *theirs) << what;
     } else {
       ASSERT_TRUE(theirs.has_value()) << what;
       ASSERT_TRUE(ours.has_value()) << what;
