@@ -3,11 +3,24 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
+constexpr int WriteFailed = 1;
 constexpr int UsageError = 2;
+
+// Qt's own options, which QApplication reads from the same command line:
+// those of QGuiApplication, the X11 platform and QApplication.
+constexpr const char* QtOptionsWithValue[] = {
+    "platform",    "platformpluginpath", "platformtheme",
+    "plugin",      "qmljsdebugger",      "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",
+    "display",     "geometry",           "style",
+    "stylesheet"};
+constexpr const char* QtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
 QString tr(const char* text) {
   return QCoreApplication::translate("CommandLine", text);
@@ -26,8 +39,12 @@ QString helpText() {
                       "  -h, --help     display this help and exit\n"
                       "  -v, --version  output version information and exit\n"
                       "\n"
+                      "Qt's own options, such as -platform offscreen or -style fusion, are\n"
+                      "passed to Qt.\n"
+                      "\n"
                       "Exit status:\n"
                       "  0  the window was closed\n"
+                      "  1  the help or version text could not be written\n"
                       "  2  the command line was not understood\n");
 }
 
@@ -40,8 +57,36 @@ QString versionText() {
       .arg(QStringLiteral(PELLAMAR_VERSION));
 }
 
-void print(std::FILE* stream, const QString& text) {
+// Writes `text` and reports whether it arrived: a full disk or a closed
+// stream is an error, not silence.
+bool print(std::FILE* stream, const QString& text) {
   std::fputs(text.toLocal8Bit().constData(), stream);
+  return std::fflush(stream) == 0 && std::ferror(stream) == 0;
+}
+
+int answer(const QString& text) {
+  if (print(stdout, text)) {
+    return 0;
+  }
+  const int error = errno;
+  print(stderr,
+        QStringLiteral("pellamar: ") +
+            tr("cannot write the output: %1\n").arg(QString::fromLocal8Bit(std::strerror(error))));
+  return WriteFailed;
+}
+
+// The unknown option as the user wrote it ("-platfrom", "--bogus=1").
+QString asWritten(const QStringList& arguments, const QString& name) {
+  for (const QString& argument : arguments.mid(1)) {
+    QString bare = argument;
+    while (bare.startsWith(QLatin1Char('-'))) {
+      bare.remove(0, 1);
+    }
+    if (bare.section(QLatin1Char('='), 0, 0) == name) {
+      return argument.section(QLatin1Char('='), 0, 0);
+    }
+  }
+  return name;
 }
 
 int usageError(const QString& message) {
@@ -58,19 +103,30 @@ std::optional<int> answerCommandLine(int argc, char* argv[]) {
     arguments << QString::fromLocal8Bit(argv[index]);
   }
   QCommandLineParser parser;
+  // Qt's options are single words after one dash, "-platform offscreen".
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
   const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
   parser.addOptions({help, version});
+  for (const char* name : QtOptionsWithValue) {
+    parser.addOption(
+        QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+  }
+  for (const char* name : QtFlags) {
+    parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+  }
   if (!parser.parse(arguments)) {
+    if (!parser.unknownOptionNames().isEmpty()) {
+      return usageError(tr("unknown option '%1'")
+                            .arg(asWritten(arguments, parser.unknownOptionNames().constFirst())));
+    }
     return usageError(parser.errorText());
   }
   if (parser.isSet(help)) {
-    print(stdout, helpText());
-    return 0;
+    return answer(helpText());
   }
   if (parser.isSet(version)) {
-    print(stdout, versionText());
-    return 0;
+    return answer(versionText());
   }
   if (!parser.positionalArguments().isEmpty()) {
     return usageError(tr("unexpected operand '%1'; the window reads no files.")

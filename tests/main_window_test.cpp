@@ -178,6 +178,9 @@ void MainWindowTest::forwardAction_data() {
   QTest::newRow("EmptyField") << ""
                               << "00 "
                               << "AA==";
+  QTest::newRow("LongerThanTheField") << "2.16.840.1.101.3.4.2.1"
+                                      << "60 86 48 01 65 03 04 02 01 "
+                                      << "YIZIAWUDBAIB";
 }
 
 void MainWindowTest::forwardAction() {
@@ -190,6 +193,9 @@ void MainWindowTest::forwardAction() {
     click("ToVisible");
     QCOMPARE(field("Binary")->text(), binary);
     QCOMPARE(field("VisibleID")->text(), visible);
+    // Each written field shows the start of its text.
+    QCOMPARE(field("Binary")->cursorPosition(), 0);
+    QCOMPARE(field("VisibleID")->cursorPosition(), 0);
   }
   QCOMPARE(field("BackID")->text(), QStringLiteral("kept"));
 }
@@ -219,6 +225,7 @@ void MainWindowTest::reverseAction() {
   type(QStringLiteral("VisibleID"), visible);
   click("ToID");
   QCOMPARE(field("BackID")->text(), rebuilt);
+  QCOMPARE(field("BackID")->cursorPosition(), 0);
   QCOMPARE(field("ObjectID")->text(), QStringLiteral("1.1"));
   QCOMPARE(field("Binary")->text(), QStringLiteral("edited"));
 }

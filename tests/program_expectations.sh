@@ -49,3 +49,29 @@ finish() {
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
 }
+
+# expect_write_failure NAME TARGET [ARGUMENT...]
+#
+# runs "$program" with standard output on TARGET ("full" for /dev/full,
+# "closed" for a closed standard output) and requires exit status 1 and a
+# message on standard error that says the output could not be written.
+expect_write_failure() {
+  local name=$1 target=$2
+  shift 2
+  local errfile status
+  errfile=$(mktemp)
+  if [ "$target" = full ]; then
+    printf '%s' "$input" | "$program" "$@" >/dev/full 2>"$errfile"
+  else
+    printf '%s' "$input" | "$program" "$@" >&- 2>"$errfile"
+  fi
+  status=$?
+  if [[ $status == 1 && $(<"$errfile") == *"cannot write the output: "* ]]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAILED %s (%s)\n  exit status %s, standard error:\n  %s\n' "$name" "$*" "$status" \
+      "$(<"$errfile")"
+  fi
+  rm -f "$errfile"
+}

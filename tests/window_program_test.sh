@@ -26,10 +26,28 @@ Copyright \\(C\\) [0-9]+ The Pellamar developers\\.
 License MIT" "" --version
 expect short_version 0 "~^pellamar $version
 " "" -v
-expect unknown_option 2 "" "pellamar: Unknown option 'bogus'.
+expect unknown_option 2 "" "pellamar: unknown option '--bogus'
 $usage
-$try" --bogus
+$try" --bogus=1
+expect unknown_single_dash_word 2 "" "pellamar: unknown option '-platfrom'
+$usage
+$try" -platfrom offscreen
+expect qt_option_without_value 2 "" "pellamar: Missing value after '-platform'.
+$usage
+$try" -platform
+expect_write_failure help_to_full_disk full --help
+expect_write_failure version_to_closed_output closed --version
 expect operand 2 "" "pellamar: unexpected operand 'identifiers.txt'; the window reads no files.
 $usage
 $try" identifiers.txt
+# Qt's own options are passed on: the window opens (and is stopped here)
+# instead of a usage error.
+timeout 2 "$program" -platform offscreen -style fusion >/dev/null 2>&1
+status=$?
+if [ "$status" -eq 124 ]; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  echo "FAILED qt_options_open_the_window (exit status $status, expected to be still running)"
+fi
 finish

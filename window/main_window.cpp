@@ -116,8 +116,8 @@ void MainWindow::ToVisible_Click() {
     const std::int16_t count =
         pellamar::ObjIDStringToBinary(octets, toLatin1Codes(ui.ObjectID->text()));
     const std::string base64 = pellamar::ObjIDBinaryToBase64(octets, count);
-    ui.Binary->setText(QString::fromLatin1(pellamar::ObjIDBinaryToHex(octets, count)));
-    ui.VisibleID->setText(QString::fromLatin1(base64));
+    showResult(ui.Binary, QString::fromLatin1(pellamar::ObjIDBinaryToHex(octets, count)));
+    showResult(ui.VisibleID, QString::fromLatin1(base64));
   } catch (const pellamar::ConversionError& error) {
     reportFailure(error, ui.ObjectID);
   }
@@ -128,10 +128,17 @@ void MainWindow::ToID_Click() {
   try {
     const std::int16_t count =
         pellamar::ObjIDBase64ToBinary(toLatin1Codes(ui.VisibleID->text()), octets);
-    ui.BackID->setText(QString::fromStdString(pellamar::ObjIDBinaryToString(octets, count)));
+    showResult(ui.BackID, QString::fromStdString(pellamar::ObjIDBinaryToString(octets, count)));
   } catch (const pellamar::ConversionError& error) {
     reportFailure(error, ui.VisibleID);
   }
+}
+
+// A field whose text is set shows its start, as on the platform the window
+// was drawn for; a long result would otherwise show only its end.
+void MainWindow::showResult(QLineEdit* field, const QString& text) {
+  field->setText(text);
+  field->setCursorPosition(0);
 }
 
 // Shows the failure in a window-modal box, so the program keeps running, and

@@ -26,6 +26,7 @@ class MainWindow : public QWidget {
 
  private:
   void applyDesignFonts();
+  static void showResult(QLineEdit* field, const QString& text);
   void reportFailure(const pellamar::ConversionError& error, QLineEdit* field);
 
   Ui::MainWindow ui;
