@@ -11,7 +11,8 @@ cd "$(dirname "$0")"
 
 packages=(cmake g++ make pkg-config dpkg-dev libgtest-dev googletest
   qt6-base-dev libgl-dev libegl-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils
-  help2man lintian libcli11-dev time libssl-dev libbenchmark-dev clang clang-tidy)
+  help2man lintian libcli11-dev libunistring-dev dumpasn1 python3 file time libssl-dev
+  libbenchmark-dev clang clang-tidy)
 
 is_installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"

@@ -2,36 +2,66 @@
 // writes each result, or the reason it failed, as it goes.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "item_text.hpp"
+#include "object_names.hpp"
 #include "objid_buffer.hpp"
+#include "output_block.hpp"
 
 enum class Command { Encode, Decode };
 
+enum class OutputFormat {
+  // A few lines an item, for people.
+  Human,
+  // One line of tab-separated fields an item, for scripts.
+  Tsv,
+  // One JSON object per line an item (JSON Lines), for jq and programs.
+  Json,
+};
+
 struct ConversionOptions {
   Command command = Command::Encode;
-  // Read as the window does: dotted text leniently, and subidentifiers with
-  // padding octets by their value.
+  // Read as the window does: dotted text leniently, Base64 as the window
+  // decodes it, subidentifiers with padding octets by their value, and arcs
+  // of at most 2147483647.
   bool lenient = false;
   // decode: the text is hexadecimal pairs rather than Base64.
   bool hex = false;
   // decode: the octets are a whole DER encoding, tag and length included.
   bool der = false;
-  // One tab-separated line an item, for scripts.
-  bool tsv = false;
-  // With tsv: one more field, the identifier's short name.
+  OutputFormat format = OutputFormat::Human;
+  // With --tsv: one more field, the identifier's short name.
   bool names = false;
+  // With --tsv: one more, last field, the UUID of an identifier under 2.25.
+  bool uuid = false;
+  // The operands look like a hexadecimal dump split by the shell; the first
+  // failure says to quote it.
+  bool adviseQuoting = false;
+};
+
+// Where pellamar-cli's diagnostics go: standard error, as
+// "pellamar-cli: LINE:COLUMN: message".
+class Diagnostics final : public Warnings {
+ public:
+  explicit Diagnostics(std::FILE* stream) : stream_(stream) {}
+
+  void report(long number, int column, std::string_view message, bool warning = false);
+  void warn(const std::string& message) override;
+
+ private:
+  std::FILE* stream_;
 };
 
 class ItemConverter {
  public:
-  // Results go to `output`, collected into large blocks unless
-  // `lineAtATime`; failures and warnings go to `diagnostics` at once, as
-  // "pellamar-cli: LINE:COLUMN: message".
-  ItemConverter(const ConversionOptions& options, std::FILE* output, std::FILE* diagnostics,
+  // Results go to `output`, written out at once after each item when
+  // `lineAtATime`; failures and warnings go to `diagnostics`.
+  ItemConverter(const ConversionOptions& options, OutputBlock& output, Diagnostics& diagnostics,
                 bool lineAtATime);
 
   // Converts the item in `line`, which is line (or operand) `number` of the
@@ -42,30 +72,27 @@ class ItemConverter {
   // Reports that line `number` was too long to hold an item.
   void reportTooLong(long number);
 
-  // Writes out the results not yet written.
-  void flush();
-
  private:
-  void encode(const ItemText& item);
+  void encode(const ItemText& item, long number);
   void decode(const ItemText& item, long number);
-  // The dotted identifier that the contents octets in `octets`, from index
-  // `first` to `count`, stand for, read strictly unless lenient. Moves the
-  // contents to the start of `octets`.
-  std::string identifierOf(const ItemText& item, pellamar::ObjIDBuffer& octets, int first,
-                           int count) const;
-  int derContentsStart(const ItemText& item, const pellamar::ObjIDBuffer& raw, int count) const;
-  void warnIfWholeEncoding(const ItemText& item, const pellamar::ObjIDBuffer& raw, int count,
-                           long number);
-  void appendName(const pellamar::ObjIDBuffer& contents, int count);
-  void report(long number, int column, std::string_view message, bool warning = false);
-  int positionOfOctet(const ItemText& item, int index) const;
+  void warnIfStrictDiffers(const ItemText& item, long number,
+                           std::span<const std::uint8_t> lenient);
+  void warnIfHexadecimal(const ItemText& item, long number);
+  void warnIfWholeEncoding(const ItemText& item, long number, std::span<const std::uint8_t> raw);
+  void write(const ItemText& item, long number, const pellamar::ObjIDBuffer& contents, int count,
+             std::string_view identifier);
+  void writeHuman(const pellamar::ObjIDBuffer& contents, int count, std::string_view identifier);
+  void writeTsv(const ItemText& item, const pellamar::ObjIDBuffer& contents, int count,
+                std::string_view identifier);
+  void writeJson(const ItemText& item, long number, const pellamar::ObjIDBuffer& contents,
+                 int count, std::string_view identifier);
 
   ConversionOptions options_;
-  std::FILE* output_;
-  std::FILE* diagnostics_;
-  ItemReader reader_;
-  std::string text_;
-  std::string prefixless_;
+  OutputBlock& output_;
+  Diagnostics& diagnostics_;
+  ObjectNames names_;
   bool lineAtATime_;
   bool firstItem_ = true;
+  bool quotingAdvised_ = false;
+  std::string identifier_;
 };

@@ -1,8 +1,12 @@
 #include "item_text.hpp"
 
-#include <algorithm>
+#include <unictype.h>
+#include <uniname.h>
+#include <unistr.h>
 
-#include "objid_buffer.hpp"
+#include <algorithm>
+#include <array>
+#include <cstdint>
 
 namespace {
 
@@ -10,62 +14,197 @@ bool isBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-bool isContinuation(unsigned char octet) {
-  return (octet & 0xC0) == 0x80;
+// Controls have no name of their own in Unicode; these are their aliases
+// (NameAliases.txt), C0 and then C1.
+constexpr std::array<const char*, 32> C0Names = {
+    "NULL",
+    "START OF HEADING",
+    "START OF TEXT",
+    "END OF TEXT",
+    "END OF TRANSMISSION",
+    "ENQUIRY",
+    "ACKNOWLEDGE",
+    "ALERT",
+    "BACKSPACE",
+    "CHARACTER TABULATION",
+    "LINE FEED",
+    "LINE TABULATION",
+    "FORM FEED",
+    "CARRIAGE RETURN",
+    "SHIFT OUT",
+    "SHIFT IN",
+    "DATA LINK ESCAPE",
+    "DEVICE CONTROL ONE",
+    "DEVICE CONTROL TWO",
+    "DEVICE CONTROL THREE",
+    "DEVICE CONTROL FOUR",
+    "NEGATIVE ACKNOWLEDGE",
+    "SYNCHRONOUS IDLE",
+    "END OF TRANSMISSION BLOCK",
+    "CANCEL",
+    "END OF MEDIUM",
+    "SUBSTITUTE",
+    "ESCAPE",
+    "INFORMATION SEPARATOR FOUR",
+    "INFORMATION SEPARATOR THREE",
+    "INFORMATION SEPARATOR TWO",
+    "INFORMATION SEPARATOR ONE",
+};
+constexpr std::array<const char*, 32> C1Names = {
+    "PADDING CHARACTER",
+    "HIGH OCTET PRESET",
+    "BREAK PERMITTED HERE",
+    "NO BREAK HERE",
+    "INDEX",
+    "NEXT LINE",
+    "START OF SELECTED AREA",
+    "END OF SELECTED AREA",
+    "CHARACTER TABULATION SET",
+    "CHARACTER TABULATION WITH JUSTIFICATION",
+    "LINE TABULATION SET",
+    "PARTIAL LINE FORWARD",
+    "PARTIAL LINE BACKWARD",
+    "REVERSE LINE FEED",
+    "SINGLE SHIFT TWO",
+    "SINGLE SHIFT THREE",
+    "DEVICE CONTROL STRING",
+    "PRIVATE USE ONE",
+    "PRIVATE USE TWO",
+    "SET TRANSMIT STATE",
+    "CANCEL CHARACTER",
+    "MESSAGE WAITING",
+    "START OF GUARDED AREA",
+    "END OF GUARDED AREA",
+    "START OF STRING",
+    "SINGLE GRAPHIC CHARACTER INTRODUCER",
+    "SINGLE CHARACTER INTRODUCER",
+    "CONTROL SEQUENCE INTRODUCER",
+    "STRING TERMINATOR",
+    "OPERATING SYSTEM COMMAND",
+    "PRIVACY MESSAGE",
+    "APPLICATION PROGRAM COMMAND",
+};
+constexpr char32_t Delete = 0x7F;
+constexpr char32_t FirstC1 = 0x80;
+constexpr char32_t NoBreakSpace = 0xA0;
+constexpr char32_t SoftHyphen = 0xAD;
+constexpr char32_t LastLatin1 = 0xFF;
+
+std::string hexDigits(std::uint32_t value, int width) {
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), "0123456789ABCDEF"[value % 16]);
+    value /= 16;
+  } while (value != 0 || static_cast<int>(digits.size()) < width);
+  return digits;
 }
 
-// The length of the UTF-8 sequence that `lead` opens, or 0 for a byte that
-// opens none.
-std::size_t sequenceLength(unsigned char lead) {
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    return 2;
+std::string codePoint(char32_t c) {
+  return "U+" + hexDigits(static_cast<std::uint32_t>(c), 4);
+}
+
+const char* controlName(char32_t c) {
+  if (c < C0Names.size()) {
+    return C0Names.at(c);
   }
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    return 3;
+  if (c == Delete) {
+    return "DELETE";
   }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    return 4;
+  if (c >= FirstC1 && c < FirstC1 + C1Names.size()) {
+    return C1Names.at(c - FirstC1);
   }
-  return 0;
+  return nullptr;
+}
+
+// "U+FF11 FULLWIDTH DIGIT ONE", or the code point alone when Unicode names
+// no such character (unassigned, private use).
+std::string codePointAndName(char32_t c) {
+  std::array<char, UNINAME_MAX> name{};
+  if (unicode_character_name(c, name.data()) != nullptr) {
+    return codePoint(c) + " " + name.data();
+  }
+  // Unified ideographs are named by their code point alone.
+  if (uc_is_property_unified_ideograph(c)) {
+    return codePoint(c) + " CJK UNIFIED IDEOGRAPH-" + hexDigits(static_cast<std::uint32_t>(c), 4);
+  }
+  return codePoint(c);
+}
+
+// Letters, digits, punctuation and symbols show as themselves; spaces,
+// marks that would combine with the quote, and invisible characters do not.
+bool isVisible(char32_t c) {
+  return uc_is_general_category_withtable(
+      c, UC_CATEGORY_MASK_L | UC_CATEGORY_MASK_N | UC_CATEGORY_MASK_P | UC_CATEGORY_MASK_S);
+}
+
+struct Character {
+  char32_t codePoint;
+  std::size_t length;
+  bool valid;
+};
+
+Character characterAt(std::string_view text, std::size_t index) {
+  const auto lead = static_cast<unsigned char>(text[index]);
+  if (lead < 0x80) {
+    return {lead, 1, true};
+  }
+  ucs4_t c = 0;
+  const int length = u8_mbtoucr(&c, reinterpret_cast<const std::uint8_t*>(text.data() + index),
+                                text.size() - index);
+  if (length <= 0) {
+    return {lead, 1, false};
+  }
+  return {c, static_cast<std::size_t>(length), true};
 }
 
 }  // namespace
 
-ItemText ItemReader::read(std::string_view line) {
+ItemText itemOf(std::string_view line) {
   const auto first = std::find_if_not(line.begin(), line.end(), isBlank);
   const auto last = std::find_if_not(line.rbegin(), line.rend(), isBlank).base();
   const auto offset = static_cast<std::size_t>(first - line.begin());
-  const std::string_view item = first < last
-                                    ? line.substr(offset, static_cast<std::size_t>(last - first))
-                                    : std::string_view{};
-  // Identifiers and their encodings are ASCII; only other text needs work.
-  if (std::all_of(item.begin(), item.end(),
-                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    return {item, item, static_cast<int>(offset)};
+  if (first >= last) {
+    return {{}, static_cast<int>(offset) + 1};
   }
-  codes_.clear();
-  for (std::size_t index = 0; index < item.size();) {
-    const auto lead = static_cast<unsigned char>(item[index]);
-    if (lead < 0x80) {
-      codes_ += static_cast<char>(lead);
-      ++index;
-      continue;
-    }
-    std::size_t length = sequenceLength(lead);
-    if (length == 0 || index + length > item.size() ||
-        !std::all_of(item.begin() + static_cast<std::ptrdiff_t>(index + 1),
-                     item.begin() + static_cast<std::ptrdiff_t>(index + length),
-                     [](char c) { return isContinuation(static_cast<unsigned char>(c)); })) {
-      length = 1;
-      codes_ += pellamar::NonLatin1Character;
-    } else if (lead <= 0xC3) {
-      const auto code =
-          ((lead & 0x1FU) << 6) | (static_cast<unsigned char>(item[index + 1]) & 0x3FU);
-      codes_ += static_cast<char>(code);
-    } else {
-      codes_ += pellamar::NonLatin1Character;
-    }
-    index += length;
+  return {line.substr(offset, static_cast<std::size_t>(last - first)),
+          static_cast<int>(offset) + 1};
+}
+
+std::size_t characterLength(std::string_view text, std::size_t index) {
+  return characterAt(text, index).length;
+}
+
+std::string nameCharacterAt(std::string_view text, std::size_t index) {
+  const Character character = characterAt(text, index);
+  const char32_t c = character.codePoint;
+  if (!character.valid) {
+    return "the byte 0x" + hexDigits(c, 2) + " (not UTF-8)";
   }
-  return {item, codes_, static_cast<int>(offset)};
+  if (const char* name = controlName(c)) {
+    return "the control character " + codePoint(c) + " " + name;
+  }
+  if (c <= LastLatin1 && c != NoBreakSpace && c != SoftHyphen) {
+    return "the character \"" + std::string(text.substr(index, character.length)) + "\"";
+  }
+  if (isVisible(c)) {
+    return "the character \"" + std::string(text.substr(index, character.length)) + "\" (" +
+           codePointAndName(c) + ")";
+  }
+  return "the character " + codePointAndName(c);
+}
+
+int Utf8Form::positionOf(std::string_view text, std::size_t index) const {
+  int position = column_;
+  std::size_t at = 0;
+  // The character that holds byte `index` is the last one to start at or
+  // before it.
+  while (at < text.size()) {
+    const std::size_t next = at + characterLength(text, at);
+    if (index < next) {
+      return position;
+    }
+    at = next;
+    ++position;
+  }
+  return position;
 }

@@ -1,5 +1,8 @@
 #include "line_source.hpp"
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -9,6 +12,8 @@ namespace {
 
 constexpr std::size_t ReadSize = 1 << 16;
 
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
 std::string_view withoutCarriageReturn(std::string_view text) {
   if (!text.empty() && text.back() == '\r') {
     text.remove_suffix(1);
@@ -16,23 +21,38 @@ std::string_view withoutCarriageReturn(std::string_view text) {
   return text;
 }
 
+// Whether reading `fd` now would wait: nothing has arrived yet, and the
+// writer has not closed its end.
+bool wouldWait(int fd) {
+  pollfd ready{fd, POLLIN, 0};
+  int count = 0;
+  do {
+    count = poll(&ready, 1, 0);
+  } while (count < 0 && errno == EINTR);
+  return count == 0;
+}
+
 }  // namespace
 
-LineSource::LineSource(std::FILE* stream) : stream_(stream), buffer_(ReadSize) {}
+LineSource::LineSource(int fd, InputIdle& idle) : fd_(fd), idle_(idle), buffer_(ReadSize) {}
 
 bool LineSource::refill() {
   if (endOfStream_) {
     return false;
   }
-  const std::size_t count = std::fread(buffer_.data(), 1, buffer_.size(), stream_);
-  if (count < buffer_.size()) {
-    if (std::ferror(stream_) != 0) {
-      throw std::runtime_error(std::string("cannot read the input: ") + std::strerror(errno));
-    }
-    endOfStream_ = true;
+  if (wouldWait(fd_)) {
+    idle_.beforeWaiting();
+  }
+  ssize_t count = 0;
+  do {
+    count = read(fd_, buffer_.data(), buffer_.size());
+  } while (count < 0 && errno == EINTR);
+  if (count < 0) {
+    throw std::runtime_error(std::string("cannot read the input: ") + std::strerror(errno));
   }
   begin_ = 0;
-  end_ = count;
+  end_ = static_cast<std::size_t>(count);
+  endOfStream_ = count == 0;
   return count > 0;
 }
 
@@ -71,6 +91,10 @@ bool LineSource::next(Line& line) {
 bool LineSource::finish(Line& line, std::string_view text, bool truncated) {
   if (!truncated) {
     text = withoutCarriageReturn(text);
+  }
+  // Editors on Windows start UTF-8 files with the mark.
+  if (number_ == 0 && text.starts_with(ByteOrderMark)) {
+    text.remove_prefix(ByteOrderMark.size());
   }
   const bool tooLong = truncated || text.size() > MaxLineLength;
   line = {++number_, text.substr(0, MaxLineLength), tooLong};

@@ -1,9 +1,9 @@
-// Reads standard input (or any stream) one line at a time in fixed memory,
-// however long the input and however long its lines.
+// Reads standard input (or any file descriptor) one line at a time in fixed
+// memory, however long the input and however long its lines, and hands out
+// each line as soon as it is complete.
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,23 +19,34 @@ struct Line {
   bool tooLong;
 };
 
+// Told when the input has nothing more ready, before the reader waits for
+// it: the moment to write out what is ready, so that a person, or the other
+// end of a pipe, sees every answer without waiting for the next line.
+class InputIdle {
+ public:
+  virtual ~InputIdle() = default;
+  virtual void beforeWaiting() = 0;
+};
+
 class LineSource {
  public:
   // No item the conversions take is this long (they count text in 16-bit
   // positions), so a longer line is reported, not kept.
   static constexpr std::size_t MaxLineLength = 65536;
 
-  explicit LineSource(std::FILE* stream);
+  LineSource(int fd, InputIdle& idle);
 
   // The next line, or false at the end of the stream. A last line without a
-  // line break counts. Fails with std::runtime_error on a read error.
+  // line break counts; a UTF-8 byte-order mark at the start of the stream
+  // is skipped. Fails with std::runtime_error on a read error.
   bool next(Line& line);
 
  private:
   bool refill();
   bool finish(Line& line, std::string_view text, bool truncated);
 
-  std::FILE* stream_;
+  int fd_;
+  InputIdle& idle_;
   std::vector<char> buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;

@@ -1,6 +1,8 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +13,7 @@
 
 #include "item_converter.hpp"
 #include "line_source.hpp"
+#include "output_block.hpp"
 
 namespace {
 
@@ -19,24 +22,29 @@ constexpr int SomeFailed = 1;
 constexpr int UsageError = 2;
 
 constexpr auto Usage =
-    "Usage: pellamar-cli encode [--lenient] [--tsv] [--names] [IDENTIFIER...]\n"
-    "   or: pellamar-cli decode [--lenient] [--hex] [--der] [--tsv] [--names] [TEXT...]\n"
+    "Usage: pellamar-cli encode [OPTION]... [IDENTIFIER]...\n"
+    "   or: pellamar-cli decode [OPTION]... [TEXT]...\n"
     "   or: pellamar-cli --help | --version\n";
 
 constexpr auto Description =
     "Convert object identifiers to the contents octets of their BER encoding, as\n"
     "hexadecimal pairs and Base64, and back. Items come from the operands or, when\n"
-    "there are none, one a line from standard input.";
+    "there are none, from standard input, one per line. Arcs may be of any size\n"
+    "up to the 100 octets an identifier takes.";
 
 constexpr auto Footer =
-    "Output goes to standard output, one item after another in input order; a\n"
-    "failed item prints nothing there, and standard error gets\n"
-    "'pellamar-cli: LINE:COLUMN: MESSAGE', LINE being the line of standard input or\n"
-    "the operand's number.\n"
+    "encode takes dotted identifiers (1.2.840.113549, urn:oid:1.2.840.113549),\n"
+    "UUIDs (urn:uuid:f81d4fae-7dec-11d0-a765-00a0c91e6bf6), ASN.1 value notation\n"
+    "({ iso(1) member-body(2) 840 113549 }), arcs separated by blanks\n"
+    "(1 2 840 113549) and names (rsaEncryption).\n"
+    "\n"
+    "Results go to standard output in input order; an item that fails prints\n"
+    "nothing there, and standard error gets 'pellamar-cli: LINE:COLUMN: MESSAGE',\n"
+    "where LINE is the line of standard input or the number of the operand.\n"
     "\n"
     "Exit status:\n"
     "  0  every item converted\n"
-    "  1  at least one item failed\n"
+    "  1  at least one item failed, or the input or output failed\n"
     "  2  the command line was not understood";
 
 std::string versionText() {
@@ -45,33 +53,60 @@ std::string versionText() {
          "Copyright (C) 2026 The Pellamar developers.\n"
          "License MIT: see /usr/share/doc/pellamar-cli/copyright.\n"
          "This is free software: you are free to change and redistribute it.\n"
-         "There is NO WARRANTY, to the extent permitted by law.";
+         "There is NO WARRANTY, to the extent permitted by law.\n";
 }
 
-// CLI11's help, with the program's own synopsis and description first, as
-// GNU programs (and help2man, which makes the manual page from it) have them.
+// The help as GNU programs write it (and as help2man, which makes the
+// manual page from it, reads it): the synopsis and description, then every
+// option with its command, then the footer.
 class HelpFormatter : public CLI::Formatter {
  public:
-  std::string make_description(const CLI::App* app) const override {
-    return app->get_parent() == nullptr ? std::string() : CLI::Formatter::make_description(app);
-  }
-  std::string make_usage(const CLI::App* app, std::string name) const override {
-    if (app->get_parent() != nullptr) {
-      return CLI::Formatter::make_usage(app, std::move(name));
+  std::string make_help(const CLI::App* app, std::string /*name*/,
+                        CLI::AppFormatMode /*mode*/) const override {
+    std::string text = std::string(Usage) + Description + "\n\nOptions:\n";
+    text += optionLines(app);
+    for (const CLI::App* command : app->get_subcommands({})) {
+      text += "\n" + command->get_name() + ": " + command->get_description() + "\n";
+      text += optionLines(command);
     }
-    return std::string(Usage) + "\n" + Description + "\n";
+    return text + "\n" + app->get_footer() + "\n";
   }
-  // A command within the whole help: its name and purpose, then its options.
-  std::string make_expanded(const CLI::App* command) const override {
-    std::string text = "\n" + command->get_name() + ": " + command->get_description() + "\n";
-    for (const CLI::Option* option : command->get_options()) {
-      if (option != command->get_help_ptr() && !option->get_positional()) {
-        text += make_option(option, false);
+
+ private:
+  // "  -h, --help      display this help and exit"
+  static std::string optionLines(const CLI::App* app) {
+    constexpr std::size_t nameWidth = 16;
+    std::string lines;
+    for (const CLI::Option* option : app->get_options()) {
+      if (option->get_positional() ||
+          (app->get_parent() != nullptr && option == app->get_help_ptr())) {
+        continue;
       }
+      std::string names;
+      for (const std::string& name : option->get_snames()) {
+        names += "-" + name + ", ";
+      }
+      for (const std::string& name : option->get_lnames()) {
+        names += "--" + name + ", ";
+      }
+      names.resize(names.size() - 2);
+      lines += "  " + names + std::string(nameWidth - std::min(names.size(), nameWidth - 2), ' ') +
+               option->get_description() + "\n";
     }
-    return text;
+    return lines;
   }
 };
+
+// Writes a text the user asked for and reports whether it arrived: a full
+// disk or a closed standard output is an error, not silence.
+int printAnswer(const std::string& text) {
+  std::fputs(text.c_str(), stdout);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    std::fprintf(stderr, "pellamar-cli: cannot write the output: %s\n", std::strerror(errno));
+    return SomeFailed;
+  }
+  return AllConverted;
+}
 
 int usageError(const std::string& message) {
   std::fprintf(stderr, "pellamar-cli: %s\n%sTry 'pellamar-cli --help' for more information.\n",
@@ -79,9 +114,37 @@ int usageError(const std::string& message) {
   return UsageError;
 }
 
+// Writes out the results whenever the input makes the program wait.
+class FlushWhenIdle final : public InputIdle {
+ public:
+  explicit FlushWhenIdle(OutputBlock& output) : output_(output) {}
+  void beforeWaiting() override { output_.flush(); }
+
+ private:
+  OutputBlock& output_;
+};
+
+// Whether the operands look like a hexadecimal dump that the shell split:
+// several operands of one or two pairs each ("06 03 55 04 03").
+bool looksLikeSplitDump(const std::vector<std::string>& operands) {
+  const auto shortPairs = [](const std::string& operand) {
+    std::string digits;
+    for (const char c : operand) {
+      if (c != ' ' && c != ':') {
+        digits += c;
+      }
+    }
+    return (digits.size() == 2 || digits.size() == 4) &&
+           std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+  };
+  return operands.size() > 1 && std::all_of(operands.begin(), operands.end(), shortPairs);
+}
+
 // Converts every item, from the operands or else from standard input, and
 // returns whether all converted.
-bool convertAll(ItemConverter& converter, const std::vector<std::string>& operands) {
+bool convertAll(ItemConverter& converter, OutputBlock& output,
+                const std::vector<std::string>& operands) {
   bool allConverted = true;
   if (!operands.empty()) {
     long number = 0;
@@ -90,7 +153,8 @@ bool convertAll(ItemConverter& converter, const std::vector<std::string>& operan
     }
     return allConverted;
   }
-  LineSource lines(stdin);
+  FlushWhenIdle idle(output);
+  LineSource lines(STDIN_FILENO, idle);
   Line line{};
   while (lines.next(line)) {
     if (line.tooLong) {
@@ -106,34 +170,38 @@ bool convertAll(ItemConverter& converter, const std::vector<std::string>& operan
 int run(int argc, char* argv[]) {
   ConversionOptions options;
   std::vector<std::string> operands;
+  bool tsv = false;
+  bool json = false;
 
   CLI::App app(Description, "pellamar-cli");
   app.formatter(std::make_shared<HelpFormatter>());
   app.footer(Footer);
-  app.set_version_flag("-v,--version", versionText(), "Output version information and exit");
+  app.set_help_flag("-h,--help", "display this help and exit");
+  app.set_version_flag("-v,--version", versionText(), "output version information and exit");
   app.require_subcommand(1);
-  const auto lenientHelp = "Read as the Pellamar window does";
-  const auto tsvHelp = "One tab-separated line an item, for scripts";
-  const auto namesHelp = "With --tsv, add the identifier's short name as a last field";
+  const auto tsvHelp = "write one line of tab-separated fields per item";
+  const auto jsonHelp = "write one JSON object per item, one per line";
+  const auto namesHelp = "with --tsv, add the identifier's name as a field";
+  const auto uuidHelp = "with --tsv, end with the UUID of an identifier under 2.25";
 
-  CLI::App* encode = app.add_subcommand(
-      "encode", "Dotted identifiers to octets and Base64, read strictly unless --lenient");
-  encode->add_flag("--lenient", options.lenient, lenientHelp);
-  encode->add_flag("--tsv", options.tsv, tsvHelp);
+  CLI::App* encode = app.add_subcommand("encode", "convert identifiers to octets and Base64");
+  encode->add_flag("--lenient", options.lenient, "read dotted text as the Pellamar window does");
+  CLI::Option* encodeTsv = encode->add_flag("--tsv", tsv, tsvHelp);
+  encode->add_flag("--json", json, jsonHelp)->excludes(encodeTsv);
   encode->add_flag("--names", options.names, namesHelp);
-  encode->add_option("IDENTIFIER", operands, "Identifiers such as 1.2.840.113549")->type_name("");
-  encode->group("Commands");
+  encode->add_flag("--uuid", options.uuid, uuidHelp);
+  encode->add_option("IDENTIFIER", operands, "identifiers such as 1.2.840.113549");
 
   CLI::App* decode =
-      app.add_subcommand("decode", "Base64 (or hexadecimal) contents octets to dotted identifiers");
-  decode->add_flag("--lenient", options.lenient,
-                   "Read subidentifiers padded with 80 octets by their value");
-  decode->add_flag("--hex", options.hex, "Read hexadecimal pairs instead of Base64");
-  decode->add_flag("--der", options.der, "Read a whole DER encoding: tag 06, length, contents");
-  decode->add_flag("--tsv", options.tsv, tsvHelp);
+      app.add_subcommand("decode", "convert Base64 or hexadecimal octets to identifiers");
+  decode->add_flag("--lenient", options.lenient, "read octets as the Pellamar window does");
+  decode->add_flag("--hex", options.hex, "read hexadecimal pairs instead of Base64");
+  decode->add_flag("--der", options.der, "read a whole DER encoding: tag 06, length, contents");
+  CLI::Option* decodeTsv = decode->add_flag("--tsv", tsv, tsvHelp);
+  decode->add_flag("--json", json, jsonHelp)->excludes(decodeTsv);
   decode->add_flag("--names", options.names, namesHelp);
-  decode->add_option("TEXT", operands, "Base64 texts such as KoZIhvcN")->type_name("");
-  decode->group("Commands");
+  decode->add_flag("--uuid", options.uuid, uuidHelp);
+  decode->add_option("TEXT", operands, "Base64 texts such as KoZIhvcN");
 
   // CLI11 would only say that a subcommand is required.
   if (argc > 1 && argv[1][0] != '-' && std::strcmp(argv[1], "encode") != 0 &&
@@ -146,26 +214,34 @@ int run(int argc, char* argv[]) {
   } catch (const CLI::CallForHelp&) {
     // The whole interface at once, so that the manual page made from it
     // covers both commands.
-    std::fputs(app.help("", CLI::AppFormatMode::All).c_str(), stdout);
-    return AllConverted;
-  } catch (const CLI::Success& success) {
-    return app.exit(success);
+    return printAnswer(app.help());
+  } catch (const CLI::CallForVersion&) {
+    return printAnswer(versionText());
   } catch (const CLI::ParseError& error) {
     return usageError(error.what());
   }
   options.command = encode->parsed() ? Command::Encode : Command::Decode;
+  options.format = tsv ? OutputFormat::Tsv : json ? OutputFormat::Json : OutputFormat::Human;
+  options.adviseQuoting =
+      options.command == Command::Decode && options.hex && looksLikeSplitDump(operands);
 
+  OutputBlock output(STDOUT_FILENO);
+  Diagnostics diagnostics(stderr);
   // A person at a terminal sees each result as it comes.
-  ItemConverter converter(options, stdout, stderr, isatty(STDOUT_FILENO) != 0);
+  ItemConverter converter(options, output, diagnostics, isatty(STDOUT_FILENO) != 0);
   bool allConverted = false;
   try {
-    allConverted = convertAll(converter, operands);
-  } catch (const std::runtime_error& error) {
+    try {
+      allConverted = convertAll(converter, output, operands);
+    } catch (const OutputError&) {
+      throw;
+    } catch (const std::runtime_error& error) {
+      // The input failed; what was converted before is still written.
+      std::fprintf(stderr, "pellamar-cli: %s\n", error.what());
+    }
+    output.flush();
+  } catch (const OutputError& error) {
     std::fprintf(stderr, "pellamar-cli: %s\n", error.what());
-  }
-  converter.flush();
-  if (std::fflush(stdout) != 0) {
-    std::fprintf(stderr, "pellamar-cli: cannot write the output: %s\n", std::strerror(errno));
     return SomeFailed;
   }
   return allConverted ? AllConverted : SomeFailed;

@@ -105,6 +105,13 @@ class OctetPlaces {
   virtual int lastPositionOf(int index) const = 0;
 };
 
+// Octets that come from no text, counted from position 1.
+class OctetIndexPlaces final : public OctetPlaces {
+ public:
+  int firstPositionOf(int index) const override { return index + 1; }
+  int lastPositionOf(int index) const override { return index + 1; }
+};
+
 // Appends to `out` the dotted identifier that the first `count` contents
 // octets of `contents` encode, arcs of any size, each in canonical decimal.
 // A subidentifier padded with leading 80 octets is read by its value. With

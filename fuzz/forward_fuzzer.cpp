@@ -35,12 +35,6 @@ std::string canonicalPlainDigits(std::string_view text) {
   return arcs >= 2 ? canonical : std::string();
 }
 
-class NoPlaces final : public pellamar::OctetPlaces {
- public:
-  int firstPositionOf(int /*index*/) const override { return 0; }
-  int lastPositionOf(int /*index*/) const override { return 0; }
-};
-
 // The strict reading takes arcs of any size: what it accepts is its own
 // canonical text, after any "urn:oid:" or "." prefix, and comes back from
 // the octets and from their Base64 unchanged.
@@ -56,7 +50,7 @@ void readStrictly(std::string_view text) {
   }
   require(count >= 1 && count <= 100, "strict octet count");
   std::string rebuilt;
-  pellamar::ObjIDContentsToString(contents, count, NoPlaces{}, rebuilt);
+  pellamar::ObjIDContentsToString(contents, count, pellamar::OctetIndexPlaces{}, rebuilt);
   require(text.ends_with(rebuilt) && text.size() - rebuilt.size() <= 8, "strict round trip");
   std::array<char, 200> base64{};
   const char* end = pellamar::ObjIDOctetsToBase64(contents.first(count), base64.data());

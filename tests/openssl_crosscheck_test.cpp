@@ -62,12 +62,6 @@ std::optional<std::string> opensslText(const Octets& contents) {
   return std::string(text.data(), static_cast<std::size_t>(length));
 }
 
-class NoPlaces final : public OctetPlaces {
- public:
-  int firstPositionOf(int /*index*/) const override { return 0; }
-  int lastPositionOf(int /*index*/) const override { return 0; }
-};
-
 // The dotted text of contents octets, arcs of any size.
 std::string anySizeText(const Octets& octets) {
   ObjIDBuffer contents;
@@ -75,7 +69,8 @@ std::string anySizeText(const Octets& octets) {
     contents[static_cast<int>(index)] = octets[index];
   }
   std::string text;
-  ObjIDContentsToString(contents, static_cast<std::int16_t>(octets.size()), NoPlaces{}, text);
+  ObjIDContentsToString(contents, static_cast<std::int16_t>(octets.size()), OctetIndexPlaces{},
+                        text);
   return text;
 }
 

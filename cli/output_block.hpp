@@ -1,0 +1,40 @@
+// The results of a run, gathered into large blocks and written to a file
+// descriptor, so that a million lines cost a few hundred writes. Every
+// write is checked: a failure is an error, whatever the size of the output.
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+// A write of the results failed; what() says why.
+class OutputError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class OutputBlock {
+ public:
+  // A block is written out once it holds this much.
+  static constexpr std::size_t BlockSize = std::size_t{1} << 16;
+
+  explicit OutputBlock(int fd);
+
+  // Room for `size` more bytes at the end, writing out the block first when
+  // it has less; write there and hand the end to commit().
+  char* room(std::size_t size);
+  void commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.data()); }
+
+  void append(std::string_view text);
+
+  bool full() const { return size_ >= BlockSize; }
+
+  // Writes out what the block holds. Fails with OutputError.
+  void flush();
+
+ private:
+  int fd_;
+  std::vector<char> buffer_;
+  std::size_t size_ = 0;
+};
