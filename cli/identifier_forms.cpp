@@ -111,7 +111,7 @@ class ValueNotationReader {
                " follows the closing \"}\" of the value notation.",
            position);
     }
-    return builder_.finish(form_.positionOf(text_, text_.size() - 1));
+    return builder_.finish();
   }
 
  private:
@@ -235,12 +235,14 @@ int readBlankSeparated(std::string_view text, pellamar::ObjIDBuffer& contents,
     }
     builder.add(text.substr(start, index - start));
   }
-  return builder.finish(form.positionOf(text, text.size() - 1));
+  return builder.finish();
 }
 
 int readName(const ItemText& item, pellamar::ObjIDBuffer& contents, ObjectNames& names) {
   const std::vector<std::string> found = names.identifiersNamed(item.text);
-  const std::string quoted = "\"" + std::string(item.text) + "\"";
+  std::string quoted(1, '"');
+  quoted.append(item.text);
+  quoted += '"';
   if (found.empty()) {
     fail("No identifier is named " + quoted + " in the name tables; names are matched exactly, " +
              "in the case written.",
@@ -275,15 +277,18 @@ int readName(const ItemText& item, pellamar::ObjIDBuffer& contents, ObjectNames&
 
 }  // namespace
 
-int readIdentifier(const ItemText& item, pellamar::ObjIDBuffer& contents, ObjectNames& names) {
+int readIdentifier(const ItemText& item, pellamar::ObjIDBuffer& contents, ObjectNames& names,
+                   bool& blankFree) {
   const std::string_view text = item.text;
   const Utf8Form form(item.column);
   const char first = text.front();
+  blankFree = true;
   if (isDigit(first) || first == '.') [[likely]] {
     try {
       return pellamar::ObjIDStrictStringToContents(text, contents, form);
     } catch (const ConversionError&) {
       if (isBlankSeparated(text)) {
+        blankFree = false;
         return readBlankSeparated(text, contents, form);
       }
       if (const auto dotted = pellamar::ObjIDUuidToString(text)) {
@@ -292,13 +297,17 @@ int readIdentifier(const ItemText& item, pellamar::ObjIDBuffer& contents, Object
       throw;
     }
   }
-  if (first == '{') {
-    return ValueNotationReader(text, contents, form).read();
-  }
   if (const auto dotted = pellamar::ObjIDUuidToString(text)) {
     return pellamar::ObjIDStrictStringToContents(*dotted, contents, pellamar::Latin1Form{});
   }
-  if (isLetter(first) && !isUrn(text)) {
+  if (isUrn(text)) {
+    return pellamar::ObjIDStrictStringToContents(text, contents, form);
+  }
+  blankFree = false;
+  if (first == '{') {
+    return ValueNotationReader(text, contents, form).read();
+  }
+  if (isLetter(first)) {
     return readName(item, contents, names);
   }
   return pellamar::ObjIDStrictStringToContents(text, contents, form);

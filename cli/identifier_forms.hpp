@@ -22,4 +22,8 @@
 // - a name from `names`, exactly as written ("rsaEncryption", "CN").
 // Fails with a pellamar::ConversionError at the offending character's
 // column.
-int readIdentifier(const ItemText& item, pellamar::ObjIDBuffer& contents, ObjectNames& names);
+//
+// `blankFree` is set when the form read holds no blank or tab (dotted arcs
+// and UUIDs), so that its text needs no tidying before it is written.
+int readIdentifier(const ItemText& item, pellamar::ObjIDBuffer& contents, ObjectNames& names,
+                   bool& blankFree);

@@ -47,7 +47,10 @@ std::string hexOf(std::uint8_t octet) {
 }
 
 std::string quoted(std::string_view identifier) {
-  return "\"" + std::string(identifier) + "\"";
+  std::string text(1, '"');
+  text.append(identifier);
+  text += '"';
+  return text;
 }
 
 // Where each octet read from an item came from in its text: Base64 packs
@@ -130,11 +133,16 @@ int derContentsStart(std::span<const std::uint8_t> raw, const pellamar::OctetPla
 }
 
 // Refuses a subidentifier padded with a leading 80 octet, which X.690
-// 8.19.2 forbids; returns whether there is none.
+// 8.19.2 forbids.
 void refusePadding(const ObjIDBuffer& contents, int count, const pellamar::OctetPlaces& places) {
+  const std::uint8_t* octets = contents.first(count).data();
+  // Without an 80 octet anywhere there is nothing to look for.
+  if (std::memchr(octets, PaddingOctet, static_cast<std::size_t>(count)) == nullptr) {
+    return;
+  }
   bool startsSubidentifier = true;
   for (int index = 0; index < count; ++index) {
-    const std::uint8_t octet = contents[index];
+    const std::uint8_t octet = octets[index];
     if (startsSubidentifier && octet == PaddingOctet) {
       const int position = places.firstPositionOf(index);
       throw ConversionError(ErrorKind::InvalidArgument,
@@ -168,16 +176,6 @@ void copyOctets(std::span<const std::uint8_t> from, ObjIDBuffer& to) {
   }
 }
 
-// The DER encoding of `count` contents octets: tag, length, contents.
-DerOctets derOf(const ObjIDBuffer& contents, int count) {
-  DerOctets der{};
-  der[0] = ObjectIdentifierTag;
-  der[1] = static_cast<std::uint8_t>(count);
-  const auto octets = contents.first(count);
-  std::copy(octets.begin(), octets.end(), der.begin() + DerHeadOctets);
-  return der;
-}
-
 char* put(char* out, std::string_view text) {
   std::memcpy(out, text.data(), text.size());
   return out + text.size();
@@ -188,18 +186,29 @@ char* putHexPairs(char* out, std::span<const std::uint8_t> octets) {
   return octets.empty() ? out : pellamar::ObjIDOctetsToHex(octets, ' ', out) - 1;
 }
 
-// The DER octets in hexadecimal: tag and length, then the contents.
-char* putDerHex(char* out, std::span<const std::uint8_t> contents) {
+// The tag and length of the DER encoding of `count` contents octets, in
+// hexadecimal.
+char* putDerHead(char* out, int count) {
   const std::array<std::uint8_t, DerHeadOctets> head = {ObjectIdentifierTag,
-                                                        static_cast<std::uint8_t>(contents.size())};
-  return putHexPairs(pellamar::ObjIDOctetsToHex(head, ' ', out), contents);
+                                                        static_cast<std::uint8_t>(count)};
+  return putHexPairs(out, head);
 }
 
+// The DER octets in hexadecimal: tag and length, then the contents.
+char* putDerHex(char* out, std::span<const std::uint8_t> contents) {
+  out = putDerHead(out, static_cast<int>(contents.size()));
+  *out++ = ' ';
+  return putHexPairs(out, contents);
+}
+
+// Base64 of the DER encoding: tag, length and contents. The tag, the length
+// and the first contents octet make one Base64 group, so the contents after
+// their first octet encode on their own.
 char* putDerBase64(char* out, const ObjIDBuffer& contents, int count) {
-  const DerOctets der = derOf(contents, count);
-  return pellamar::ObjIDOctetsToBase64(
-      std::span<const std::uint8_t>(der.data(), static_cast<std::size_t>(count + DerHeadOctets)),
-      out);
+  const auto octets = contents.first(count);
+  const std::array<std::uint8_t, 3> head = {ObjectIdentifierTag, static_cast<std::uint8_t>(count),
+                                            octets[0]};
+  return pellamar::ObjIDOctetsToBase64(octets.subspan(1), pellamar::ObjIDOctetsToBase64(head, out));
 }
 
 // "{ 1 2 840 113549 }"
@@ -295,9 +304,7 @@ ItemConverter::ItemConverter(const ConversionOptions& options, OutputBlock& outp
       output_(output),
       diagnostics_(diagnostics),
       names_(diagnostics),
-      lineAtATime_(lineAtATime) {
-  identifier_.reserve(pellamar::MaxDottedLength);
-}
+      lineAtATime_(lineAtATime) {}
 
 bool ItemConverter::convert(std::string_view line, long number, bool operand) {
   const ItemText item = itemOf(line);
@@ -339,19 +346,21 @@ void ItemConverter::reportTooLong(long number) {
 }
 
 void ItemConverter::encode(const ItemText& item, long number) {
-  ObjIDBuffer contents;
+  // Reused from item to item: only the octets written are read.
+  ObjIDBuffer& contents = contents_;
   int count = 0;
+  blankFree_ = false;
   if (options_.lenient) {
     count = pellamar::ObjIDStringToBinary(contents, item.text, Utf8Form(item.column));
     warnIfStrictDiffers(item, number, contents.first(count));
   } else {
-    count = readIdentifier(item, contents, names_);
+    count = readIdentifier(item, contents, names_, blankFree_);
   }
-  identifier_.clear();
+  std::string_view identifier;
   if (options_.format != OutputFormat::Tsv) {
-    appendIdentifier(contents, count, identifier_);
+    identifier = identifierOf(contents, count, pellamar::OctetIndexPlaces{});
   }
-  write(item, number, contents, count, identifier_);
+  write(item, number, contents, count, identifier);
 }
 
 void ItemConverter::warnIfStrictDiffers(const ItemText& item, long number,
@@ -359,7 +368,8 @@ void ItemConverter::warnIfStrictDiffers(const ItemText& item, long number,
   ObjIDBuffer strict;
   int count = 0;
   try {
-    count = readIdentifier(item, strict, names_);
+    bool blankFree = false;
+    count = readIdentifier(item, strict, names_, blankFree);
   } catch (const ConversionError&) {
     return;
   }
@@ -381,50 +391,63 @@ void ItemConverter::warnIfStrictDiffers(const ItemText& item, long number,
 
 void ItemConverter::decode(const ItemText& item, long number) {
   const Utf8Form form(item.column);
+  // Base64 has no blank, hexadecimal pairs may be separated by them.
+  blankFree_ = !options_.hex;
   if (!options_.hex) {
     warnIfHexadecimal(item, number);
   }
-  DerOctets raw{};
-  // Contents alone take at most 100 octets; a DER encoding two more.
-  const std::span<std::uint8_t> room(
-      raw.data(), static_cast<std::size_t>(options_.der ? MaxDerOctets : MaxContentsOctets));
-  const int rawCount = options_.hex ? pellamar::ObjIDHexToOctets(item.text, room, form)
-                                    : pellamar::ObjIDBase64ToOctets(
-                                          item.text, room, form,
-                                          options_.lenient ? pellamar::Base64Reading::Lenient
-                                                           : pellamar::Base64Reading::Strict);
-  const std::span<const std::uint8_t> octets(raw.data(), static_cast<std::size_t>(rawCount));
+  const auto reading =
+      options_.lenient ? pellamar::Base64Reading::Lenient : pellamar::Base64Reading::Strict;
+  const auto read = [&](std::span<std::uint8_t> room) {
+    return options_.hex ? pellamar::ObjIDHexToOctets(item.text, room, form)
+                        : pellamar::ObjIDBase64ToOctets(item.text, room, form, reading);
+  };
+  // Reused from item to item: only the octets written are read.
+  ObjIDBuffer& contents = contents_;
   int first = 0;
+  int count = 0;
   if (options_.der) {
+    // A DER encoding takes two octets more than its contents.
+    DerOctets raw;  // NOLINT(*-member-init): only what is read is used
+    const auto octets =
+        std::span<const std::uint8_t>(raw).first(static_cast<std::size_t>(read(raw)));
     first = derContentsStart(octets, ItemOctetPlaces(item, form, options_.hex, 0));
+    copyOctets(octets.subspan(static_cast<std::size_t>(first)), contents);
+    count = static_cast<int>(octets.size()) - first;
   } else {
-    warnIfWholeEncoding(item, number, octets);
+    count = read(contents.first(MaxContentsOctets));
+    warnIfWholeEncoding(item, number, contents.first(count));
   }
   const ItemOctetPlaces places(item, form, options_.hex, first);
-  ObjIDBuffer contents;
-  copyOctets(octets.subspan(static_cast<std::size_t>(first)), contents);
-  const int count = rawCount - first;
   if (!options_.lenient) {
     refusePadding(contents, count, places);
   }
-  identifier_.clear();
-  pellamar::ObjIDContentsToString(contents, static_cast<std::int16_t>(count), places, identifier_,
-                                  options_.lenient ? LenientLargestArc : 0);
+  const std::string_view identifier =
+      identifierOf(contents, count, places, options_.lenient ? LenientLargestArc : 0);
   // Names and forms are those of the identifier printed, whatever octets
   // it was read from.
   if (options_.lenient && hasPadding(contents, count)) {
     ObjIDBuffer canonical;
     const int canonicalCount =
-        pellamar::ObjIDStrictStringToContents(identifier_, canonical, pellamar::Latin1Form{});
-    write(item, number, canonical, canonicalCount, identifier_);
+        pellamar::ObjIDStrictStringToContents(identifier, canonical, pellamar::Latin1Form{});
+    write(item, number, canonical, canonicalCount, identifier);
     return;
   }
-  write(item, number, contents, count, identifier_);
+  write(item, number, contents, count, identifier);
+}
+
+std::string_view ItemConverter::identifierOf(const ObjIDBuffer& contents, int count,
+                                             const pellamar::OctetPlaces& places,
+                                             std::uint64_t largestArc) {
+  const char* end = pellamar::ObjIDContentsToString(contents, static_cast<std::int16_t>(count),
+                                                    places, identifier_.data(), largestArc);
+  return {identifier_.data(), static_cast<std::size_t>(end - identifier_.data())};
 }
 
 void ItemConverter::warnIfHexadecimal(const ItemText& item, long number) {
   const std::string_view text = item.text;
-  if (text.size() % 2 != 0 || !std::all_of(text.begin(), text.end(), isHexDigit)) {
+  if (text.size() % 2 != 0 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return isHexDigit(c); })) {
     return;
   }
   std::string identifier;
@@ -536,14 +559,19 @@ void ItemConverter::writeTsv(const ItemText& item, const ObjIDBuffer& contents, 
   }
   const std::size_t nameLength = name ? name->shortName.size() : 0;
   char* out = output_.room(item.text.size() + identifier.size() + nameLength + formsLength(count));
-  out = putField(out, item.text);
+  out = blankFree_ ? put(out, item.text) : putField(out, item.text);
   *out++ = '\t';
   if (options_.command == Command::Encode) {
+    const char* hex = out;
     out = putHexPairs(out, octets);
+    const auto hexLength = static_cast<std::size_t>(out - hex);
     *out++ = '\t';
     out = pellamar::ObjIDOctetsToBase64(octets, out);
     *out++ = '\t';
-    out = putDerHex(out, octets);
+    // The DER octets are the contents' with the tag and length before them.
+    out = putDerHead(out, count);
+    *out++ = ' ';
+    out = put(out, std::string_view(hex, hexLength));
     *out++ = '\t';
     out = putDerBase64(out, contents, count);
   } else {

@@ -2,6 +2,7 @@
 // writes each result, or the reason it failed, as it goes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <span>
@@ -11,6 +12,7 @@
 #include "item_text.hpp"
 #include "object_names.hpp"
 #include "objid_buffer.hpp"
+#include "objid_items.hpp"
 #include "output_block.hpp"
 
 enum class Command { Encode, Decode };
@@ -75,6 +77,9 @@ class ItemConverter {
  private:
   void encode(const ItemText& item, long number);
   void decode(const ItemText& item, long number);
+  // Writes the dotted identifier of the contents octets into identifier_.
+  std::string_view identifierOf(const pellamar::ObjIDBuffer& contents, int count,
+                                const pellamar::OctetPlaces& places, std::uint64_t largestArc = 0);
   void warnIfStrictDiffers(const ItemText& item, long number,
                            std::span<const std::uint8_t> lenient);
   void warnIfHexadecimal(const ItemText& item, long number);
@@ -94,5 +99,11 @@ class ItemConverter {
   bool lineAtATime_;
   bool firstItem_ = true;
   bool quotingAdvised_ = false;
-  std::string identifier_;
+  // The item being converted holds no blank or tab, so it is written as it
+  // is into a field.
+  bool blankFree_ = false;
+  // The contents octets of the item being converted.
+  pellamar::ObjIDBuffer contents_;
+  // The dotted identifier of the item being converted.
+  std::array<char, pellamar::MaxDottedLength> identifier_{};
 };

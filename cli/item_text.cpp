@@ -160,6 +160,10 @@ Character characterAt(std::string_view text, std::size_t index) {
 }  // namespace
 
 ItemText itemOf(std::string_view line) {
+  // Most lines hold nothing but their item.
+  if (!line.empty() && !isBlank(line.front()) && !isBlank(line.back())) {
+    return {line, 1};
+  }
   const auto first = std::find_if_not(line.begin(), line.end(), isBlank);
   const auto last = std::find_if_not(line.rbegin(), line.rend(), isBlank).base();
   const auto offset = static_cast<std::size_t>(first - line.begin());

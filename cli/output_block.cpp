@@ -8,21 +8,26 @@
 
 namespace {
 
-// Room for a full block and the largest item that may follow it.
-constexpr std::size_t InitialCapacity = 2 * OutputBlock::BlockSize;
+// Room for a full block and an item after it; an item that needs more (a
+// long line read leniently, written as JSON) makes room for itself.
+constexpr std::size_t InitialCapacity = OutputBlock::BlockSize + (std::size_t{1} << 16);
 
 }  // namespace
 
-OutputBlock::OutputBlock(int fd) : fd_(fd), buffer_(InitialCapacity) {}
+OutputBlock::OutputBlock(int fd)
+    : fd_(fd),
+      buffer_(std::make_unique_for_overwrite<char[]>(InitialCapacity)),
+      capacity_(InitialCapacity) {}
 
 char* OutputBlock::room(std::size_t size) {
-  if (size_ + size > buffer_.size()) {
+  if (size_ + size > capacity_) {
     flush();
-    if (size > buffer_.size()) {
-      buffer_.resize(size);
+    if (size > capacity_) {
+      buffer_ = std::make_unique_for_overwrite<char[]>(size);
+      capacity_ = size;
     }
   }
-  return buffer_.data() + size_;
+  return buffer_.get() + size_;
 }
 
 void OutputBlock::append(std::string_view text) {
@@ -32,7 +37,7 @@ void OutputBlock::append(std::string_view text) {
 }
 
 void OutputBlock::flush() {
-  const char* data = buffer_.data();
+  const char* data = buffer_.get();
   std::size_t left = size_;
   size_ = 0;
   while (left > 0) {

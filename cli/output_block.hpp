@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <stdexcept>
 #include <string_view>
-#include <vector>
 
 // A write of the results failed; what() says why.
 class OutputError : public std::runtime_error {
@@ -16,15 +16,16 @@ class OutputError : public std::runtime_error {
 
 class OutputBlock {
  public:
-  // A block is written out once it holds this much.
-  static constexpr std::size_t BlockSize = std::size_t{1} << 16;
+  // A block is written out once it holds this much: large enough that the
+  // writes cost little beside the conversions.
+  static constexpr std::size_t BlockSize = std::size_t{1} << 20;
 
   explicit OutputBlock(int fd);
 
   // Room for `size` more bytes at the end, writing out the block first when
   // it has less; write there and hand the end to commit().
   char* room(std::size_t size);
-  void commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.data()); }
+  void commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.get()); }
 
   void append(std::string_view text);
 
@@ -35,6 +36,8 @@ class OutputBlock {
 
  private:
   int fd_;
-  std::vector<char> buffer_;
+  // Not filled in advance: every byte is written before it is read.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_;
   std::size_t size_ = 0;
 };

@@ -4,6 +4,9 @@
 // larger ones are Natural numbers.
 #pragma once
 
+#include <array>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 
 #include "natural.hpp"
@@ -28,32 +31,44 @@ using ArcNumber = Natural<23>;
 // can be gathered in 64 bits; a longer one is an ArcNumber.
 inline constexpr int MaxSmallOctets = 9;
 
-constexpr int base128Length(std::uint64_t value) {
-  int length = 1;
-  while (value >= (std::uint64_t{1} << Base128Bits)) {
-    value >>= Base128Bits;
-    ++length;
+// The number of 7-bit groups for each bit width from 0 to 64.
+inline constexpr auto Base128Lengths = [] {
+  std::array<std::uint8_t, 65> lengths{};
+  for (std::size_t bits = 0; bits < lengths.size(); ++bits) {
+    lengths.at(bits) =
+        static_cast<std::uint8_t>(bits == 0 ? 1 : (bits + Base128Bits - 1) / Base128Bits);
   }
-  return length;
+  return lengths;
+}();
+
+constexpr int base128Length(std::uint64_t value) {
+  return Base128Lengths[std::bit_width(value)];
+}
+
+// Writes `value`, whose base-128 length is `length`, at `out`; returns the
+// end.
+inline std::uint8_t* writeBase128(std::uint8_t* out, std::uint64_t value, int length) {
+  for (int shift = (length - 1) * Base128Bits; shift > 0; shift -= Base128Bits) {
+    *out++ = static_cast<std::uint8_t>(((value >> shift) & Base128DigitMask) | ContinuationBit);
+  }
+  *out++ = static_cast<std::uint8_t>(value & Base128DigitMask);
+  return out;
+}
+
+inline std::uint8_t* writeBase128(std::uint8_t* out, const ArcNumber& value) {
+  for (int group = value.base128Length() - 1; group > 0; --group) {
+    *out++ = static_cast<std::uint8_t>(value.base128Group(group) | ContinuationBit);
+  }
+  *out++ = value.base128Group(0);
+  return out;
 }
 
 // Writes `value`, whose base-128 length is `length`, from objid[count];
-// returns the count after it.
+// returns the count after it. The last index is checked once.
 inline int writeBase128(ObjIDBuffer& objid, int count, std::uint64_t value, int length) {
-  for (int shift = (length - 1) * Base128Bits; shift > 0; shift -= Base128Bits) {
-    objid[count++] =
-        static_cast<std::uint8_t>(((value >> shift) & Base128DigitMask) | ContinuationBit);
-  }
-  objid[count++] = static_cast<std::uint8_t>(value & Base128DigitMask);
-  return count;
-}
-
-inline int writeBase128(ObjIDBuffer& objid, int count, const ArcNumber& value) {
-  for (int group = value.base128Length() - 1; group > 0; --group) {
-    objid[count++] = static_cast<std::uint8_t>(value.base128Group(group) | ContinuationBit);
-  }
-  objid[count++] = value.base128Group(0);
-  return count;
+  objid[count + length - 1] = 0;
+  writeBase128(objid.first(ObjIDBuffer::Size).data() + count, value, length);
+  return count + length;
 }
 
 // Where one subidentifier lies in the octets: from `start` to the octet

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cstddef>
+#include <cstring>
 #include <optional>
 
 #include "arc_rules.hpp"
@@ -42,10 +43,6 @@ constexpr std::size_t MaxSmallDigits = 18;
 // The largest subidentifier that fits 100 octets is 2^700 - 1, which has 211
 // digits: an arc of more digits never fits.
 constexpr std::size_t MaxArcDigits = 211;
-
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 std::uint64_t smallNumber(std::string_view digits) {
   std::uint64_t value = 0;
@@ -91,6 +88,28 @@ bool startsWithCaseless(std::string_view text, std::string_view prefix) {
        position);
 }
 
+// The two digits of each number below 100.
+constexpr auto DigitPairs = [] {
+  std::array<std::array<char, 2>, 100> pairs{};
+  for (std::size_t number = 0; number < pairs.size(); ++number) {
+    pairs.at(number) = {static_cast<char>('0' + number / 10), static_cast<char>('0' + number % 10)};
+  }
+  return pairs;
+}();
+
+// Most arcs are below 100, and take the short way.
+char* writeDecimal(char* out, std::uint64_t value) {
+  if (value < 10) {
+    *out = static_cast<char>('0' + value);
+    return out + 1;
+  }
+  if (value < DigitPairs.size()) {
+    std::memcpy(out, DigitPairs[value].data(), 2);
+    return out + 2;
+  }
+  return std::to_chars(out, out + MaxSmallDigits + 2, value).ptr;
+}
+
 // The decimal digits of one subidentifier's value, without leading zeros.
 // Leading 80 octets add nothing to the value and are passed over.
 char* writeValue(const ObjIDBuffer& octets, Subidentifier span, std::uint64_t subtract, char* out) {
@@ -104,11 +123,6 @@ char* writeValue(const ObjIDBuffer& octets, Subidentifier span, std::uint64_t su
   detail::bigValue(octets, span, value);
   value.subtract(static_cast<std::uint32_t>(subtract));
   return value.writeDecimal(out);
-}
-
-// Whether the subidentifier's value is above `limit`, which is below 2^56.
-bool above(const ObjIDBuffer& octets, const Subidentifier& span, std::uint64_t limit) {
-  return detail::valueUpTo(octets, span, limit) > limit;
 }
 
 [[noreturn]] void throwArcAboveLimit(const ObjIDBuffer& octets, const Subidentifier& span,
@@ -130,7 +144,7 @@ bool above(const ObjIDBuffer& octets, const Subidentifier& span, std::uint64_t l
 }  // namespace
 
 ContentsBuilder::ContentsBuilder(ObjIDBuffer& contents, std::string_view text, const TextForm& form)
-    : contents_(contents), text_(text), form_(form) {}
+    : octets_(contents.first(ObjIDBuffer::Size).data()), text_(text), form_(form) {}
 
 int ContentsBuilder::positionOf(std::string_view place) const {
   return form_.positionOf(text_, static_cast<std::size_t>(place.data() - text_.data()));
@@ -145,54 +159,101 @@ void ContentsBuilder::tooManyOctets(std::string_view digits, std::string_view pl
                         position);
 }
 
+void ContentsBuilder::firstOutOfRange(std::string_view place) const {
+  detail::throwFirstArcOutOfRange(first_, positionOf(place));
+}
+
+void ContentsBuilder::secondOutOfRange(std::string_view digits, std::string_view place) const {
+  detail::throwSecondArcOutOfRange(first_, digits, positionOf(place));
+}
+
+void ContentsBuilder::leadingZero(std::string_view place) const {
+  const int position = positionOf(place);
+  fail("The arc" + at(position) + " starts with a zero; arcs are written without leading zeros.",
+       position);
+}
+
 void ContentsBuilder::add(std::string_view digits, std::string_view place) {
+  add(digits, digits.size() <= MaxSmallDigits ? smallNumber(digits) : 0, place);
+}
+
+// Every arc after the second of up to 18 digits, the bulk of every
+// identifier, takes this path; the rest, and every failure, take addSlowly.
+[[gnu::always_inline]] inline void ContentsBuilder::addArc(std::string_view digits,
+                                                           std::uint64_t value,
+                                                           std::string_view place) {
+  if (arcs_ < 2 || digits.size() > MaxSmallDigits || (digits.size() > 1 && digits.front() == '0'))
+      [[unlikely]] {
+    addSlowly(digits, value, place);
+    return;
+  }
+  const int length = detail::base128Length(value);
+  if (count_ + length > MaxContentsOctets) [[unlikely]] {
+    addSlowly(digits, value, place);
+    return;
+  }
+  ++arcs_;
+  detail::writeBase128(octets_ + count_, value, length);
+  count_ += length;
+}
+
+void ContentsBuilder::add(std::string_view digits, std::uint64_t value, std::string_view place) {
+  addArc(digits, value, place);
+}
+
+void ContentsBuilder::addSlowly(std::string_view digits, std::uint64_t value,
+                                std::string_view place) {
   if (place.empty()) {
     place = digits;
   }
   if (digits.size() > 1 && digits.front() == '0') {
-    const int position = positionOf(place);
-    fail("The arc" + at(position) + " starts with a zero; arcs are written without leading zeros.",
-         position);
+    leadingZero(place);
   }
   ++arcs_;
+  std::uint64_t addend = 0;
   if (arcs_ == 1) {
     first_ = digits;
     firstPlace_ = place;
-    if (digits.size() > 1 || digits.front() - '0' >= RootArcRule::RootCount) {
-      detail::throwFirstArcOutOfRange(digits, positionOf(place));
+    if (digits.size() > 1 || value >= RootArcRule::RootCount) {
+      firstOutOfRange(place);
     }
     return;
   }
-  std::uint64_t addend = 0;
   if (arcs_ == 2) {
     const auto root = static_cast<std::uint64_t>(first_.front() - '0');
     if (root < RootArcRule::RootCount - 1 &&
-        (digits.size() > 2 || smallNumber(digits) >= RootArcRule::ChildrenOfSmallRoot)) {
-      detail::throwSecondArcOutOfRange(first_, digits, positionOf(place));
+        (digits.size() > 2 || value >= RootArcRule::ChildrenOfSmallRoot)) {
+      secondOutOfRange(digits, place);
     }
     addend = root * RootArcRule::ChildrenOfSmallRoot;
   }
-  if (digits.size() <= MaxSmallDigits) [[likely]] {
-    const std::uint64_t value = smallNumber(digits) + addend;
+  if (digits.size() <= MaxSmallDigits) {
+    value += addend;
     const int length = detail::base128Length(value);
     if (count_ + length > MaxContentsOctets) {
       tooManyOctets(digits, place);
     }
-    count_ = detail::writeBase128(contents_, count_, value, length);
+    detail::writeBase128(octets_ + count_, value, length);
+    count_ += length;
     return;
   }
-  ArcNumber value;
-  if (digits.size() > MaxArcDigits || !value.assignDecimal(digits) ||
-      !value.add(static_cast<std::uint32_t>(addend)) ||
-      count_ + value.base128Length() > MaxContentsOctets) {
-    tooManyOctets(digits, place);
-  }
-  count_ = detail::writeBase128(contents_, count_, value);
+  addLarge(digits, place, addend);
 }
 
-std::int16_t ContentsBuilder::finish(int position) {
+void ContentsBuilder::addLarge(std::string_view digits, std::string_view place,
+                               std::uint64_t addend) {
+  ArcNumber number;
+  if (digits.size() > MaxArcDigits || !number.assignDecimal(digits) ||
+      !number.add(static_cast<std::uint32_t>(addend)) ||
+      count_ + number.base128Length() > MaxContentsOctets) {
+    tooManyOctets(digits, place);
+  }
+  count_ = static_cast<int>(detail::writeBase128(octets_ + count_, number) - octets_);
+}
+
+std::int16_t ContentsBuilder::finish() {
   if (arcs_ == 0) {
-    fail("The identifier has no arcs.", position);
+    fail("The identifier has no arcs.", lastPosition(text_, form_));
   }
   if (arcs_ == 1) {
     const int first = positionOf(firstPlace_);
@@ -215,12 +276,25 @@ std::int16_t ObjIDStrictStringToContents(std::string_view s, ObjIDBuffer& conten
   }
   ContentsBuilder builder(contents, s, form);
   std::size_t index = start;
+  const char* const text = s.data();
+  const std::size_t size = s.size();
+  // The builder's state is kept here while arcs are read, and handed back
+  // to it for the first two arcs, long arcs and failures.
+  std::uint8_t* const octets = builder.octets_;
+  int count = 0;
+  int arcs = 0;
   for (;;) {
     const std::size_t arcStart = index;
-    while (index < s.size() && isDigit(s[index])) {
-      ++index;
+    // The value is right for the arcs of up to 18 digits, which are all the
+    // builder takes it for.
+    std::uint64_t value = 0;
+    for (unsigned digit = 0;
+         index < size && (digit = static_cast<unsigned char>(text[index]) - unsigned{'0'}) < 10;
+         ++index) {
+      value = value * 10 + digit;
     }
-    if (index == arcStart) {
+    const std::size_t digits = index - arcStart;
+    if (digits == 0) {
       if (index == s.size()) {
         const int position = form.positionOf(s, index - 1);
         fail("The identifier ends with a full stop" + at(position) +
@@ -235,16 +309,30 @@ std::int16_t ObjIDStrictStringToContents(std::string_view s, ObjIDBuffer& conten
       }
       failOnCharacter(s, index, form);
     }
-    builder.add(s.substr(arcStart, index - arcStart));
-    if (index == s.size()) {
+    const int length = detail::base128Length(value);
+    if (arcs < 2 || digits > MaxSmallDigits || (digits > 1 && text[arcStart] == '0') ||
+        count + length > MaxContentsOctets) [[unlikely]] {
+      builder.arcs_ = arcs;
+      builder.count_ = count;
+      builder.addSlowly(std::string_view(text + arcStart, digits), value, {});
+      arcs = builder.arcs_;
+      count = builder.count_;
+    } else {
+      ++arcs;
+      detail::writeBase128(octets + count, value, length);
+      count += length;
+    }
+    if (index == size) {
       break;
     }
-    if (s[index] != '.') {
+    if (text[index] != '.') {
       failOnCharacter(s, index, form);
     }
     ++index;
   }
-  return builder.finish(lastPosition(s, form));
+  builder.arcs_ = arcs;
+  builder.count_ = count;
+  return builder.finish();
 }
 
 int ObjIDBase64ToOctets(std::string_view s, std::span<std::uint8_t> octets, const TextForm& form,
@@ -256,8 +344,8 @@ int ObjIDHexToOctets(std::string_view s, std::span<std::uint8_t> octets, const T
   return detail::decodeHex(s, octets, form);
 }
 
-void ObjIDContentsToString(const ObjIDBuffer& contents, std::int16_t count,
-                           const OctetPlaces& places, std::string& out, std::uint64_t largestArc) {
+char* ObjIDContentsToString(const ObjIDBuffer& contents, std::int16_t count,
+                            const OctetPlaces& places, char* out, std::uint64_t largestArc) {
   if (count <= 0) {
     fail("There are no octets, so there is no identifier to show.", 0);
   }
@@ -268,15 +356,30 @@ void ObjIDContentsToString(const ObjIDBuffer& contents, std::int16_t count,
                               std::to_string(MaxContentsOctets) + ".",
                           places.lastPositionOf(MaxContentsOctets));
   }
-  std::array<char, MaxDottedLength> text;  // NOLINT(*-member-init): only what is written is read
-  char* end = text.data();
+  char* end = out;
+  const std::uint8_t* octets = contents.first(count).data();
   int arcNumber = 1;
   for (int index = 0; index < count; ++arcNumber) {
-    const Subidentifier span = detail::subidentifierAt(contents, index, count);
-    if (largestArc > 0 && above(contents, span, largestArc)) {
+    // The value is gathered as the octets are read; a subidentifier of more
+    // than 56 bits is read again as an ArcNumber.
+    const int start = index;
+    std::uint64_t value = 0;
+    bool large = false;
+    bool finished = false;
+    while (index < count) {
+      const std::uint8_t octet = octets[index++];
+      large = large || value >> (64 - detail::Base128Bits) != 0;
+      value = value << detail::Base128Bits | (octet & detail::Base128DigitMask);
+      if ((octet & detail::ContinuationBit) == 0) {
+        finished = true;
+        break;
+      }
+    }
+    const Subidentifier span{start, index, finished};
+    if (largestArc > 0 && (large || value > largestArc)) [[unlikely]] {
       throwArcAboveLimit(contents, span, arcNumber, largestArc, places);
     }
-    if (!span.finished) {
+    if (!finished) [[unlikely]] {
       throw ConversionError(
           ErrorKind::InvalidArgument,
           "The octets end in the middle of " +
@@ -285,20 +388,28 @@ void ObjIDContentsToString(const ObjIDBuffer& contents, std::int16_t count,
               ": its last octet still has the top bit set, so the text looks cut off.",
           places.lastPositionOf(count - 1));
     }
-    if (index == 0) {
-      const std::int32_t root =
-          RootArcRule::rootOf(detail::valueUpTo(contents, span, RootArcRule::FirstUnderLastRoot));
+    std::uint64_t subtract = 0;
+    if (start == 0) {
+      // A large first subidentifier is under the last root.
+      const std::int32_t root = large ? RootArcRule::RootCount - 1 : RootArcRule::rootOf(value);
       *end++ = static_cast<char>('0' + root);
-      *end++ = '.';
-      end = writeValue(contents, span,
-                       static_cast<std::uint64_t>(root) * RootArcRule::ChildrenOfSmallRoot, end);
+      subtract = static_cast<std::uint64_t>(root) * RootArcRule::ChildrenOfSmallRoot;
       ++arcNumber;
-    } else {
-      *end++ = '.';
-      end = writeValue(contents, span, 0, end);
     }
-    index = span.end;
+    *end++ = '.';
+    if (large) [[unlikely]] {
+      end = writeValue(contents, span, subtract, end);
+    } else {
+      end = writeDecimal(end, value - subtract);
+    }
   }
+  return end;
+}
+
+void ObjIDContentsToString(const ObjIDBuffer& contents, std::int16_t count,
+                           const OctetPlaces& places, std::string& out, std::uint64_t largestArc) {
+  std::array<char, MaxDottedLength> text;  // NOLINT(*-member-init): only what is written is read
+  char* end = ObjIDContentsToString(contents, count, places, text.data(), largestArc);
   out.append(text.data(), end);
 }
 

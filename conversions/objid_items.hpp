@@ -37,18 +37,40 @@ class ContentsBuilder {
   // longer fits the 100 octets.
   void add(std::string_view digits, std::string_view place = {});
 
+  // The same, for a caller that has read the value of `digits` already:
+  // `value` is taken for digits of up to 18 digits, ignored for more.
+  void add(std::string_view digits, std::uint64_t value, std::string_view place = {});
+
   // The number of arcs added so far.
   int arcs() const { return arcs_; }
 
   // The count of contents octets written. Fails with InvalidArgument for
-  // fewer than two arcs, at `position`.
-  std::int16_t finish(int position);
+  // fewer than two arcs (at the first arc, or the text's last character).
+  std::int16_t finish();
 
  private:
-  [[noreturn]] void tooManyOctets(std::string_view digits, std::string_view place) const;
+  friend std::int16_t ObjIDStrictStringToContents(std::string_view s, ObjIDBuffer& contents,
+                                                  const TextForm& form);
+  void addArc(std::string_view digits, std::uint64_t value, std::string_view place);
+  // The first two arcs, arcs of more than 18 digits, and every failure,
+  // kept out of the way of the others.
+  [[gnu::noinline]] void addSlowly(std::string_view digits, std::uint64_t value,
+                                   std::string_view place);
+  [[gnu::noinline, gnu::cold]] void addLarge(std::string_view digits, std::string_view place,
+                                             std::uint64_t addend);
+  // The failures, kept out of line so that adding an arc builds no
+  // message.
+  [[noreturn, gnu::noinline, gnu::cold]] void tooManyOctets(std::string_view digits,
+                                                            std::string_view place) const;
+  [[noreturn, gnu::noinline, gnu::cold]] void leadingZero(std::string_view place) const;
+  [[noreturn, gnu::noinline, gnu::cold]] void firstOutOfRange(std::string_view place) const;
+  [[noreturn, gnu::noinline, gnu::cold]] void secondOutOfRange(std::string_view digits,
+                                                               std::string_view place) const;
   int positionOf(std::string_view place) const;
 
-  ObjIDBuffer& contents_;
+  // The buffer's octets: every write is checked against the 100-octet
+  // limit first.
+  std::uint8_t* octets_;
   std::string_view text_;
   const TextForm& form_;
   std::string_view first_;
@@ -105,6 +127,10 @@ class OctetPlaces {
   virtual int lastPositionOf(int index) const = 0;
 };
 
+// The longest dotted text ObjIDContentsToString writes: 100 octets of 127
+// under 2.47 ("2.47.127.127..."), 4 characters an octet.
+inline constexpr int MaxDottedLength = 4 * ObjIDBuffer::Size;
+
 // Octets that come from no text, counted from position 1.
 class OctetIndexPlaces final : public OctetPlaces {
  public:
@@ -126,6 +152,11 @@ void ObjIDContentsToString(const ObjIDBuffer& contents, std::int16_t count,
                            const OctetPlaces& places, std::string& out,
                            std::uint64_t largestArc = 0);
 
+// The same, written at `out`, which has room for MaxDottedLength
+// characters; returns the end.
+char* ObjIDContentsToString(const ObjIDBuffer& contents, std::int16_t count,
+                            const OctetPlaces& places, char* out, std::uint64_t largestArc = 0);
+
 // The identifier that X.667 gives a UUID: 2.25 followed by the UUID's 128
 // bits read as one unsigned integer. `s` is "urn:uuid:" in any case
 // followed by the UUID's 8-4-4-4-12 hexadecimal digits in either case, or
@@ -146,9 +177,5 @@ char* ObjIDOctetsToBase64(std::span<const std::uint8_t> octets, char* out);
 // Writes the octets at `out` as upper-case hexadecimal pairs, each followed
 // by `separator`, and returns the end: 3 characters an octet.
 char* ObjIDOctetsToHex(std::span<const std::uint8_t> octets, char separator, char* out);
-
-// The longest dotted text ObjIDContentsToString writes: 100 octets of 127
-// under 2.47 ("2.47.127.127..."), 4 characters an octet.
-inline constexpr int MaxDottedLength = 4 * ObjIDBuffer::Size;
 
 }  // namespace pellamar

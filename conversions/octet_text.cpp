@@ -1,5 +1,7 @@
 #include "octet_text.hpp"
 
+#include <array>
+#include <cstring>
 #include <string>
 
 #include "base64_table.hpp"
@@ -11,6 +13,24 @@ namespace pellamar::detail {
 namespace {
 
 constexpr std::string_view HexDigits = "0123456789ABCDEF";
+
+// Tables that give several characters at once: the hexadecimal pair of
+// each octet with a blank after it, and the Base64 pair of each 12 bits.
+using CharacterPair = std::array<char, 2>;
+constexpr auto HexPairs = [] {
+  std::array<std::array<char, 4>, 256> pairs{};
+  for (std::size_t octet = 0; octet < pairs.size(); ++octet) {
+    pairs.at(octet) = {HexDigits[octet >> 4], HexDigits[octet & 0x0F], ' ', ' '};
+  }
+  return pairs;
+}();
+constexpr auto Base64Pairs = [] {
+  std::array<CharacterPair, 4096> pairs{};
+  for (std::size_t bits = 0; bits < pairs.size(); ++bits) {
+    pairs.at(bits) = {Base64Alphabet[bits >> 6], Base64Alphabet[bits & 0x3F]};
+  }
+  return pairs;
+}();
 
 // Base64 packs 3 octets into 4 characters of 6 bits each.
 constexpr int GroupCharacters = 4;
@@ -113,10 +133,8 @@ char* writeBase64(std::span<const std::uint8_t> octets, char* out) {
   for (; index + 3 <= octets.size(); index += 3) {
     const std::uint32_t group = std::uint32_t{octets[index]} << 16 |
                                 std::uint32_t{octets[index + 1]} << 8 | octets[index + 2];
-    out[0] = symbol(group, 18);
-    out[1] = symbol(group, 12);
-    out[2] = symbol(group, 6);
-    out[3] = symbol(group, 0);
+    std::memcpy(out, Base64Pairs[group >> 12].data(), 2);
+    std::memcpy(out + 2, Base64Pairs[group & 0xFFF].data(), 2);
     out += GroupCharacters;
   }
   if (index < octets.size()) {
@@ -133,13 +151,27 @@ char* writeBase64(std::span<const std::uint8_t> octets, char* out) {
 }
 
 char* writeHex(std::span<const std::uint8_t> octets, char separator, char* out) {
-  for (const std::uint8_t octet : octets) {
-    out[0] = HexDigits[octet >> 4];
-    out[1] = HexDigits[octet & 0x0F];
-    out[2] = separator;
-    out += 3;
+  if (octets.empty()) {
+    return out;
   }
-  return out;
+  // Four characters are copied for each octet but the last, the fourth to
+  // be written over by the next octet's pair; the table's third is a blank.
+  const auto allButLast = octets.first(octets.size() - 1);
+  if (separator == ' ') {
+    for (const std::uint8_t octet : allButLast) {
+      std::memcpy(out, HexPairs[octet].data(), 4);
+      out += 3;
+    }
+  } else {
+    for (const std::uint8_t octet : allButLast) {
+      std::memcpy(out, HexPairs[octet].data(), 4);
+      out[2] = separator;
+      out += 3;
+    }
+  }
+  std::memcpy(out, HexPairs[octets.back()].data(), 2);
+  out[2] = separator;
+  return out + 3;
 }
 
 int decodeBase64(std::string_view s, std::span<std::uint8_t> octets, const TextForm& form,
@@ -147,12 +179,32 @@ int decodeBase64(std::string_view s, std::span<std::uint8_t> octets, const TextF
   const auto limit = static_cast<int>(octets.size());
   checkTextLength(s, "Base64");
   int count = 0;
-  int dataCharacters = 0;
+  // Whole groups of four, the bulk of any text, go four characters at a
+  // time; the loop after takes the rest, and every fault, one by one.
+  std::size_t index = 0;
+  for (; index + GroupCharacters <= s.size() && count + 3 <= limit; index += GroupCharacters) {
+    const int first = base64Value(static_cast<unsigned char>(s[index]));
+    const int second = base64Value(static_cast<unsigned char>(s[index + 1]));
+    const int third = base64Value(static_cast<unsigned char>(s[index + 2]));
+    const int fourth = base64Value(static_cast<unsigned char>(s[index + 3]));
+    // Neither a character outside the alphabet (-1) nor "=" (64) is a value
+    // of six bits.
+    if (((first | second | third | fourth) & ~0x3F) != 0) {
+      break;
+    }
+    const auto group = static_cast<std::uint32_t>(first << 18 | second << 12 | third << 6 | fourth);
+    std::uint8_t* at = octets.data() + count;
+    at[0] = static_cast<std::uint8_t>(group >> 16);
+    at[1] = static_cast<std::uint8_t>(group >> 8);
+    at[2] = static_cast<std::uint8_t>(group);
+    count += 3;
+  }
+  auto dataCharacters = static_cast<int>(index);
   int padding = 0;
   std::uint32_t bits = 0;
   int pendingBits = 0;
-  std::size_t lastData = 0;
-  for (std::size_t index = 0; index < s.size(); ++index) {
+  std::size_t lastData = index == 0 ? 0 : index - 1;
+  for (; index < s.size(); ++index) {
     const auto code = static_cast<unsigned char>(s[index]);
     const int value = base64Value(code);
     if (value == NotInAlphabet) [[unlikely]] {
