@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds Pellamar on a Debian machine, installing what is missing first.
 #   ./dev.sh run    build and open the window
-#   ./dev.sh test   build and run every test: the suite, the suite again under
-#                   AddressSanitizer and UBSan, a packager's Release build with
-#                   Debian's flags, a build without the tests, the fuzz
-#                   targets and the benchmark
+#   ./dev.sh test   build and run every test: the suite with the web page,
+#                   the suite again under AddressSanitizer and UBSan, a
+#                   packager's Release build with Debian's flags, a build
+#                   without the tests, the fuzz targets and the benchmark
 #   ./dev.sh bench  build and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -13,6 +13,8 @@ packages=(cmake g++ make pkg-config dpkg-dev libgtest-dev googletest
   qt6-base-dev libgl-dev libegl-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils
   help2man lintian libcli11-dev libunistring-dev dumpasn1 python3 file time libssl-dev
   libbenchmark-dev clang clang-tidy)
+# The web page: Emscripten builds it, Chromium and tidy test it.
+web_packages=(emscripten nodejs chromium tidy)
 
 is_installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
@@ -50,8 +52,19 @@ install_clang_runtime() {
 }
 
 build() {
-  cmake --preset "$1"
-  cmake --build --preset "$1" --parallel "$(nproc)"
+  local preset=$1
+  shift
+  cmake --preset "$preset" "$@"
+  cmake --build --preset "$preset" --parallel "$(nproc)"
+}
+
+# The page's test drives Chromium with puppeteer-core, a library from npm
+# (it downloads no browser), at the version its lock file names.
+install_page_test() {
+  if ! command -v npm >/dev/null; then
+    install_missing npm
+  fi
+  npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
 }
 
 # A packager's build: plain CMake, Release, with Debian's own compiler and
@@ -92,13 +105,14 @@ fuzz() {
 case "${1:-}" in
   run)
     install_missing "${packages[@]}"
-    build default
+    build default -DPELLAMAR_WEB=OFF
     exec build/app/pellamar
     ;;
   test)
-    install_missing "${packages[@]}"
+    install_missing "${packages[@]}" "${web_packages[@]}"
     install_clang_runtime
-    build default
+    install_page_test
+    build default -DPELLAMAR_WEB=ON
     ctest --preset default --parallel "$(nproc)"
     build sanitizers
     ctest --preset sanitizers --parallel "$(nproc)"
@@ -112,10 +126,10 @@ case "${1:-}" in
     bench/cli_vs_openssl.sh build 20000
     ;;
   bench)
-    install_missing "${packages[@]}"
+    install_missing "${packages[@]}" valgrind
     build default
     build/bench/pellamar_benchmark
-    bench/cli_vs_openssl.sh build 1000000
+    bench/cli_vs_openssl.sh build 1000000 --instructions
     ;;
   *)
     echo "usage: $0 run|test|bench" >&2

@@ -42,7 +42,7 @@ inline constexpr auto Base128Lengths = [] {
 }();
 
 constexpr int base128Length(std::uint64_t value) {
-  return Base128Lengths[std::bit_width(value)];
+  return Base128Lengths[static_cast<std::size_t>(std::bit_width(value))];
 }
 
 // Writes `value`, whose base-128 length is `length`, at `out`; returns the

@@ -104,7 +104,7 @@ char* writeDecimal(char* out, std::uint64_t value) {
     return out + 1;
   }
   if (value < DigitPairs.size()) {
-    std::memcpy(out, DigitPairs[value].data(), 2);
+    std::memcpy(out, DigitPairs[static_cast<std::size_t>(value)].data(), 2);
     return out + 2;
   }
   return std::to_chars(out, out + MaxSmallDigits + 2, value).ptr;
@@ -130,7 +130,8 @@ char* writeValue(const ObjIDBuffer& octets, Subidentifier span, std::uint64_t su
                                      const OctetPlaces& places) {
   std::array<char, MaxDottedLength> digits{};
   const char* end = writeValue(octets, span, 0, digits.data());
-  const std::string value = detail::quoteDigits({digits.data(), end});
+  const std::string value = detail::quoteDigits(
+      std::string_view(digits.data(), static_cast<std::size_t>(end - digits.data())));
   const int position = places.firstPositionOf(span.start);
   const std::string place = arcNumber == 1
                                 ? std::string("The first subidentifier (the first two arcs)")
