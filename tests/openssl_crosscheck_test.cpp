@@ -92,12 +92,14 @@ TEST(OpenSslCrossCheck, ArcsOfAnySizeAgreeBothWays) {
   int compared = 0;
   for (int trial = 0; trial < 5000; ++trial) {
     const std::uint32_t root = random.uniform(0, 2);
-    std::string text = std::to_string(root) + "." +
-                       (root < 2 ? std::to_string(random.uniform(0, 39)) : randomArc(random, 45));
+    std::string text = std::to_string(root);
+    text += '.';
+    text += root < 2 ? std::to_string(random.uniform(0, 39)) : randomArc(random, 45);
     const std::uint32_t more = random.uniform(0, 6);
     const std::uint32_t maxDigits = random.uniform(0, 9) == 0 ? 211 : 45;
     for (std::uint32_t arc = 0; arc < more; ++arc) {
-      text += "." + randomArc(random, maxDigits);
+      text += '.';
+      text += randomArc(random, maxDigits);
     }
     const Octets theirs = opensslContents(text);
     ObjIDBuffer contents;
