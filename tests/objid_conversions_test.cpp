@@ -157,6 +157,30 @@ TEST(EncodeFailure, CountsOutsideTheBufferOrTheWidth) {
   const auto beyondWidth = failureOf([&] { ObjIDBinaryToBase64(buffer, -32768); });
   ASSERT_TRUE(beyondWidth);
   EXPECT_EQ(beyondWidth->kind(), ErrorKind::Overflow);
+  // The contents of an identifier take at most 100 octets; the one past
+  // them is the position reported.
+  ObjIDBuffer split;
+  const auto beyondContents = failureOf([&] { ObjIDContentsToBinary(buffer, 101, split); });
+  ASSERT_TRUE(beyondContents);
+  EXPECT_EQ(beyondContents->kind(), ErrorKind::IndexOutOfRange);
+  EXPECT_EQ(beyondContents->position(), 101);
+}
+
+// Every count writes exactly its own Base64, padding included, and reads
+// nothing beyond its octets (AddressSanitizer watches the suite's second
+// run), and the text decodes to the same octets.
+TEST(EncodeLimits, EveryCountEncodesToItsLengthAndBack) {
+  ObjIDBuffer octets;
+  for (int index = 0; index < ObjIDBuffer::Size; ++index) {
+    octets[index] = static_cast<std::uint8_t>(index * 37 + 11);
+  }
+  for (std::int16_t count = 1; count <= 100; ++count) {
+    const std::string base64 = ObjIDBinaryToBase64(octets, count);
+    ASSERT_EQ(base64.size(), static_cast<std::size_t>((count + 2) / 3 * 4)) << count;
+    ObjIDBuffer decoded;
+    ASSERT_EQ(ObjIDBase64ToContents(base64, decoded), count) << base64;
+    EXPECT_EQ(octetsOf(decoded, count), octetsOf(octets, count)) << base64;
+  }
 }
 
 class DecodeTest : public testing::TestWithParam<DecodeCase> {};
