@@ -90,7 +90,7 @@ compare() {
   fi
   awk -v d="$direction" -v o="$ours" -v t="$theirs" -v ok="$ours_kib" -v tk="$theirs_kib" \
     -v counts="$counts" 'BEGIN {
-    printf "| %s --tsv | %.2f s | %.2f s | %.1f x as fast | %.1f MB | %.1f MB |%s\n",
+    printf "| %s --tsv | %.3f s | %.3f s | %.2f x as fast | %.1f MB | %.1f MB |%s\n",
            d, o / 1000, t / 1000, (o > 0 ? t / o : 0), ok / 1024, tk / 1024, counts }'
 }
 

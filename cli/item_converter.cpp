@@ -183,7 +183,7 @@ char* put(char* out, std::string_view text) {
 
 // Hexadecimal pairs separated by single blanks.
 char* putHexPairs(char* out, std::span<const std::uint8_t> octets) {
-  return octets.empty() ? out : pellamar::ObjIDOctetsToHex(octets, ' ', out) - 1;
+  return octets.empty() ? out : pellamar::ObjIDOctetsToHex(octets, out) - 1;
 }
 
 // The tag and length of the DER encoding of `count` contents octets, in
@@ -201,14 +201,8 @@ char* putDerHex(char* out, std::span<const std::uint8_t> contents) {
   return putHexPairs(out, contents);
 }
 
-// Base64 of the DER encoding: tag, length and contents. The tag, the length
-// and the first contents octet make one Base64 group, so the contents after
-// their first octet encode on their own.
 char* putDerBase64(char* out, const ObjIDBuffer& contents, int count) {
-  const auto octets = contents.first(count);
-  const std::array<std::uint8_t, 3> head = {ObjectIdentifierTag, static_cast<std::uint8_t>(count),
-                                            octets[0]};
-  return pellamar::ObjIDOctetsToBase64(octets.subspan(1), pellamar::ObjIDOctetsToBase64(head, out));
+  return pellamar::ObjIDContentsToDerBase64(contents.first(count), out);
 }
 
 // "{ 1 2 840 113549 }"

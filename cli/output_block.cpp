@@ -30,12 +30,6 @@ char* OutputBlock::room(std::size_t size) {
   return buffer_.get() + size_;
 }
 
-void OutputBlock::append(std::string_view text) {
-  char* at = room(text.size());
-  std::memcpy(at, text.data(), text.size());
-  commit(at + text.size());
-}
-
 void OutputBlock::flush() {
   const char* data = buffer_.get();
   std::size_t left = size_;

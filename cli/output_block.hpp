@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <memory>
 #include <stdexcept>
-#include <string_view>
 
 // A write of the results failed; what() says why.
 class OutputError : public std::runtime_error {
@@ -18,7 +17,7 @@ class OutputBlock {
  public:
   // A block is written out once it holds this much: large enough that the
   // writes cost little beside the conversions.
-  static constexpr std::size_t BlockSize = std::size_t{1} << 20;
+  static constexpr std::size_t BlockSize = std::size_t{1} << 19;
 
   explicit OutputBlock(int fd);
 
@@ -26,8 +25,6 @@ class OutputBlock {
   // it has less; write there and hand the end to commit().
   char* room(std::size_t size);
   void commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.get()); }
-
-  void append(std::string_view text);
 
   bool full() const { return size_ >= BlockSize; }
 

@@ -265,7 +265,7 @@ std::string ObjIDBinaryToHex(const ObjIDBuffer& objid, std::int16_t numObjBytes)
   }
   const auto octets = objid.first(numObjBytes);
   std::string text(octets.size() * 3, '\0');
-  detail::writeHex(octets, ' ', text.data());
+  detail::writeHex(octets, text.data());
   return text;
 }
 

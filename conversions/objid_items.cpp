@@ -81,6 +81,34 @@ bool startsWithCaseless(std::string_view text, std::string_view prefix) {
   return true;
 }
 
+[[noreturn, gnu::noinline, gnu::cold]] void throwNoArcs(std::string_view s, std::size_t start,
+                                                        const TextForm& form) {
+  fail("The identifier has no arcs" + std::string(start == 0 ? "" : " after its prefix") + ".",
+       lastPosition(s, form));
+}
+
+[[noreturn, gnu::noinline, gnu::cold]] void failOnCharacter(std::string_view s, std::size_t index,
+                                                            const TextForm& form);
+
+// Where an arc should start, at `index`, there is none: the text ends, or a
+// full stop or another character stands there.
+[[noreturn, gnu::noinline, gnu::cold]] void throwMissingArc(std::string_view s, std::size_t index,
+                                                            const TextForm& form) {
+  if (index == s.size()) {
+    const int position = form.positionOf(s, index - 1);
+    fail("The identifier ends with a full stop" + at(position) +
+             ", where another arc should follow.",
+         position);
+  }
+  if (s[index] == '.') {
+    const int position = form.positionOf(s, index);
+    fail("The full stop" + at(position) +
+             " does not follow an arc: arcs are separated by single full stops.",
+         position);
+  }
+  failOnCharacter(s, index, form);
+}
+
 [[noreturn]] void failOnCharacter(std::string_view s, std::size_t index, const TextForm& form) {
   const int position = form.positionOf(s, index);
   fail(detail::capitalized(form.nameAt(s, index)) + at(position) +
@@ -253,14 +281,18 @@ void ContentsBuilder::addLarge(std::string_view digits, std::string_view place,
 }
 
 std::int16_t ContentsBuilder::finish() {
+  if (arcs_ < 2) [[unlikely]] {
+    tooFewArcs();
+  }
+  return static_cast<std::int16_t>(count_);
+}
+
+void ContentsBuilder::tooFewArcs() const {
   if (arcs_ == 0) {
     fail("The identifier has no arcs.", lastPosition(text_, form_));
   }
-  if (arcs_ == 1) {
-    const int first = positionOf(firstPlace_);
-    fail("The identifier has only one arc" + at(first) + "; it needs at least two.", first);
-  }
-  return static_cast<std::int16_t>(count_);
+  const int first = positionOf(firstPlace_);
+  fail("The identifier has only one arc" + at(first) + "; it needs at least two.", first);
 }
 
 std::int16_t ObjIDStrictStringToContents(std::string_view s, ObjIDBuffer& contents,
@@ -271,9 +303,8 @@ std::int16_t ObjIDStrictStringToContents(std::string_view s, ObjIDBuffer& conten
   } else if (!s.empty() && s.front() == '.') {
     start = 1;
   }
-  if (start == s.size()) {
-    fail("The identifier has no arcs" + std::string(start == 0 ? "" : " after its prefix") + ".",
-         lastPosition(s, form));
+  if (start == s.size()) [[unlikely]] {
+    throwNoArcs(s, start, form);
   }
   ContentsBuilder builder(contents, s, form);
   std::size_t index = start;
@@ -295,20 +326,8 @@ std::int16_t ObjIDStrictStringToContents(std::string_view s, ObjIDBuffer& conten
       value = value * 10 + digit;
     }
     const std::size_t digits = index - arcStart;
-    if (digits == 0) {
-      if (index == s.size()) {
-        const int position = form.positionOf(s, index - 1);
-        fail("The identifier ends with a full stop" + at(position) +
-                 ", where another arc should follow.",
-             position);
-      }
-      if (s[index] == '.') {
-        const int position = form.positionOf(s, index);
-        fail("The full stop" + at(position) +
-                 " does not follow an arc: arcs are separated by single full stops.",
-             position);
-      }
-      failOnCharacter(s, index, form);
+    if (digits == 0) [[unlikely]] {
+      throwMissingArc(s, index, form);
     }
     const int length = detail::base128Length(value);
     if (arcs < 2 || digits > MaxSmallDigits || (digits > 1 && text[arcStart] == '0') ||
@@ -326,7 +345,7 @@ std::int16_t ObjIDStrictStringToContents(std::string_view s, ObjIDBuffer& conten
     if (index == size) {
       break;
     }
-    if (text[index] != '.') {
+    if (text[index] != '.') [[unlikely]] {
       failOnCharacter(s, index, form);
     }
     ++index;
@@ -418,8 +437,12 @@ char* ObjIDOctetsToBase64(std::span<const std::uint8_t> octets, char* out) {
   return detail::writeBase64(octets, out);
 }
 
-char* ObjIDOctetsToHex(std::span<const std::uint8_t> octets, char separator, char* out) {
-  return detail::writeHex(octets, separator, out);
+char* ObjIDContentsToDerBase64(std::span<const std::uint8_t> contents, char* out) {
+  return detail::writeDerBase64(contents, out);
+}
+
+char* ObjIDOctetsToHex(std::span<const std::uint8_t> octets, char* out) {
+  return detail::writeHex(octets, out);
 }
 
 std::optional<std::string> ObjIDUuidToString(std::string_view s) {

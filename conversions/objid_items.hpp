@@ -63,6 +63,7 @@ class ContentsBuilder {
   [[noreturn, gnu::noinline, gnu::cold]] void tooManyOctets(std::string_view digits,
                                                             std::string_view place) const;
   [[noreturn, gnu::noinline, gnu::cold]] void leadingZero(std::string_view place) const;
+  [[noreturn, gnu::noinline, gnu::cold]] void tooFewArcs() const;
   [[noreturn, gnu::noinline, gnu::cold]] void firstOutOfRange(std::string_view place) const;
   [[noreturn, gnu::noinline, gnu::cold]] void secondOutOfRange(std::string_view digits,
                                                                std::string_view place) const;
@@ -174,8 +175,12 @@ std::optional<std::string> ObjIDContentsToUuid(const ObjIDBuffer& contents, std:
 // returns the end: 4 characters for every 3 octets or part of 3.
 char* ObjIDOctetsToBase64(std::span<const std::uint8_t> octets, char* out);
 
+// Writes the Base64 text of the DER encoding of the `contents` octets (one
+// to 100 of them), tag 06, length and contents, at `out`; returns the end.
+char* ObjIDContentsToDerBase64(std::span<const std::uint8_t> contents, char* out);
+
 // Writes the octets at `out` as upper-case hexadecimal pairs, each followed
-// by `separator`, and returns the end: 3 characters an octet.
-char* ObjIDOctetsToHex(std::span<const std::uint8_t> octets, char separator, char* out);
+// by a blank, and returns the end: 3 characters an octet.
+char* ObjIDOctetsToHex(std::span<const std::uint8_t> octets, char* out);
 
 }  // namespace pellamar

@@ -14,6 +14,9 @@ namespace {
 
 constexpr std::string_view HexDigits = "0123456789ABCDEF";
 
+// The universal tag of an object identifier (X.690 8.19).
+constexpr std::uint8_t ObjectIdentifierTag = 0x06;
+
 // Tables that give several characters at once: the hexadecimal pair of
 // each octet with a blank after it, and the Base64 pair of each 12 bits.
 using CharacterPair = std::array<char, 2>;
@@ -150,27 +153,27 @@ char* writeBase64(std::span<const std::uint8_t> octets, char* out) {
   return out;
 }
 
-char* writeHex(std::span<const std::uint8_t> octets, char separator, char* out) {
+char* writeDerBase64(std::span<const std::uint8_t> contents, char* out) {
+  // The tag, the length and the first contents octet make the first group;
+  // the contents after their first octet encode on their own.
+  const std::uint32_t group = std::uint32_t{ObjectIdentifierTag} << 16 |
+                              static_cast<std::uint32_t>(contents.size()) << 8 | contents[0];
+  std::memcpy(out, Base64Pairs[group >> 12].data(), 2);
+  std::memcpy(out + 2, Base64Pairs[group & 0xFFF].data(), 2);
+  return writeBase64(contents.subspan(1), out + GroupCharacters);
+}
+
+char* writeHex(std::span<const std::uint8_t> octets, char* out) {
   if (octets.empty()) {
     return out;
   }
   // Four characters are copied for each octet but the last, the fourth to
-  // be written over by the next octet's pair; the table's third is a blank.
-  const auto allButLast = octets.first(octets.size() - 1);
-  if (separator == ' ') {
-    for (const std::uint8_t octet : allButLast) {
-      std::memcpy(out, HexPairs[octet].data(), 4);
-      out += 3;
-    }
-  } else {
-    for (const std::uint8_t octet : allButLast) {
-      std::memcpy(out, HexPairs[octet].data(), 4);
-      out[2] = separator;
-      out += 3;
-    }
+  // be written over by the next octet's pair.
+  for (const std::uint8_t octet : octets.first(octets.size() - 1)) {
+    std::memcpy(out, HexPairs[octet].data(), 4);
+    out += 3;
   }
-  std::memcpy(out, HexPairs[octets.back()].data(), 2);
-  out[2] = separator;
+  std::memcpy(out, HexPairs[octets.back()].data(), 3);
   return out + 3;
 }
 

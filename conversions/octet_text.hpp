@@ -22,9 +22,13 @@ constexpr int base64Length(int count) {
 // the end.
 char* writeBase64(std::span<const std::uint8_t> octets, char* out);
 
+// Writes the Base64 text of the DER encoding of `contents` (one to 100
+// octets): tag 06, length and contents.
+char* writeDerBase64(std::span<const std::uint8_t> contents, char* out);
+
 // Writes the octets as upper-case hexadecimal pairs at `out`, each followed
-// by `separator`; returns the end.
-char* writeHex(std::span<const std::uint8_t> octets, char separator, char* out);
+// by a blank; returns the end.
+char* writeHex(std::span<const std::uint8_t> octets, char* out);
 
 bool isHexDigit(char c);
 // The value of the hexadecimal digit `c`.

@@ -97,8 +97,11 @@ pellamar-cli: 6:9: The number of \"iso\" at position 7 is not closed by \")\".
 pellamar-cli: 7:3: The first arc is 3 (at position 3), but it must be 0, 1 or 2.
 pellamar-cli: 8:3: The arc at position 3 starts with a zero; arcs are written without leading zeros.
 pellamar-cli: 9:1: No identifier is named \"rsaencryption\" in the name tables; names are matched exactly, in the case written.
-pellamar-cli: 10:3: The identifier has only one arc at position 3; it needs at least two." \
-  encode "{ 1 2 }x" "{ 1, 2 }" "{ 1 2" "{ us 2 }" "{ iso() }" "{ iso(1 }" "{ 3 }" "1 02" rsaencryption "{ 1 }"
+pellamar-cli: 10:3: The identifier has only one arc at position 3; it needs at least two.
+pellamar-cli: 11:1: No identifier is named \"xrn:oid:1.2\" in the name tables; names are matched exactly, in the case written.
+pellamar-cli: 12:9: The full stop at position 9 does not follow an arc: arcs are separated by single full stops." \
+  encode "{ 1 2 }x" "{ 1, 2 }" "{ 1 2" "{ us 2 }" "{ iso() }" "{ iso(1 }" "{ 3 }" "1 02" rsaencryption "{ 1 }" \
+  xrn:oid:1.2 URN:oid:.1
 
 # Strict reading refuses what the window would read as another identifier;
 # the column, and the position in the message, count from the start of the
@@ -205,6 +208,9 @@ expect split_hexadecimal_dump 1 "0.6
 0.4
 0.3" "pellamar-cli: 3:2: The octets end in the middle of the first subidentifier (the first two arcs): its last octet still has the top bit set, so the text looks cut off. Each operand is one item: to read a hexadecimal dump, quote it as one operand, as in pellamar-cli decode --hex '06 03 55 04 03'." \
   decode --hex 06 03 86 55 04 03
+expect split_dump_of_pairs 1 "0.6.3
+2.5.4 X509" "pellamar-cli: 3:4: The octets end in the middle of arc 3: its last octet still has the top bit set, so the text looks cut off. Each operand is one item: to read a hexadecimal dump, quote it as one operand, as in pellamar-cli decode --hex '06 03 55 04 03'." \
+  decode --hex 0603 5504 0386
 
 # UTF-8 as it comes: each lead byte at its boundaries, overlong forms,
 # stray and missing continuation bytes, and the columns after characters
@@ -262,13 +268,14 @@ EOF
 
 # dumpasn1's file, when one is there, names what OpenSSL does not; a
 # damaged one is reported once and the rest of it is used.
-printf '# names\nOID = 1 3 6 1 4 1 99999 7\nComment = test\nDescription = pellamarTestName\nWarning\n\nOID = 06 03 2B 06 63\nDescription = olderForm\n' >"$work/names.cfg"
+printf '# names\nOID = 1 3 6 1 4 1 99999 7\nComment = test\nDescription = pellamarTestName\nWarning\n\nOID = 06 03 2B 06 63\nDescription = olderForm\n\nOID = 1 3 6 1 4 1 99999 8\nDescription = twinName\n\nOID = 1 3 6 1 4 1 99999 9\nDescription = twinName\n' >"$work/names.cfg"
 printf 'OID = 1 3 6 1 4 1 99999 7\nDescription = pellamarTestName\nnot an entry\nOID = 99 x\nDescription = lost\n' >"$work/damaged.cfg"
 input=$'KwYBBAGGjR8H\nKwZj\n'
 PELLAMAR_DUMPASN1_CFG=$work/names.cfg expect dumpasn1_names 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}pellamarTestName
 KwZj${tab}1.3.6.99${tab}olderForm" "" decode --tsv --names
-PELLAMAR_DUMPASN1_CFG=$work/names.cfg program=bash expect dumpasn1_name_as_input 0 "pellamarTestName${tab}2B 06 01 04 01 86 8D 1F 07" "" \
-  -c '"$0" encode --tsv "$@" | cut -f1,2' "$cli" pellamarTestName
+PELLAMAR_DUMPASN1_CFG=$work/names.cfg program=bash expect dumpasn1_name_as_input 1 "pellamarTestName${tab}2B 06 01 04 01 86 8D 1F 07" \
+  "pellamar-cli: 2:1: The name \"twinName\" is ambiguous: it names \"1.3.6.1.4.1.99999.8\", \"1.3.6.1.4.1.99999.9\"; give the identifier instead." \
+  -c 'set -o pipefail; "$0" encode --tsv "$@" | cut -f1,2' "$cli" pellamarTestName twinName
 expect dumpasn1_absent 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}
 KwZj${tab}1.3.6.99${tab}" "" decode --tsv --names
 PELLAMAR_DUMPASN1_CFG=$work/damaged.cfg expect dumpasn1_damaged 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}pellamarTestName
@@ -294,9 +301,10 @@ program=bash expect read_error 1 "" "pellamar-cli: cannot read the input: Is a d
   -c '"$0" encode </' "$cli"
 # The longest line kept is 65,536 characters, carriage return aside.
 long=$(head -c 65532 /dev/zero | tr '\0' 'x')
-input="1.2x${long}"$'\r\n'"1.2xx${long}"$'\n'"1.2${long}"$'\r\r\n'
+input="1.2x${long}"$'\r\n'"1.2xx${long}"$'\n'"1.2${long}"$'\r\r\n'"1.2x${long}"$'\rX\n'
 program=bash expect line_length_limit 1 "2A
-2A" "pellamar-cli: 2:65537: The line is longer than 65536 characters, longer than any item, and was skipped." \
+2A" "pellamar-cli: 2:65537: The line is longer than 65536 characters, longer than any item, and was skipped.
+pellamar-cli: 4:65537: The line is longer than 65536 characters, longer than any item, and was skipped." \
   -c 'set -o pipefail; "$0" encode --lenient --tsv | cut -f2' "$cli"
 input=""
 
@@ -360,6 +368,20 @@ expect_write_failure large_output_to_full_disk full encode --tsv
 input=""
 expect_write_failure help_to_closed_output closed --help
 expect_write_failure version_to_full_disk full --version
+
+# A file is written in large blocks: 20,000 lines (600 KB) take a few
+# writes, not one a line.
+if command -v strace >/dev/null; then
+  seq 20000 | sed 's/^/1.2./' >"$work/lines"
+  strace -e trace=write -o "$work/writes" "$program" encode --tsv <"$work/lines" >/dev/null 2>&1
+  writes=$(grep -c '^write(1,' "$work/writes")
+  if [ "$writes" -le 4 ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED large_blocks: $writes writes for 20,000 lines, expected at most 4"
+  fi
+fi
 
 # Answers come as lines arrive, not when the input ends.
 fifo=$work/answers
