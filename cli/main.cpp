@@ -179,17 +179,20 @@ int run(int argc, char* argv[]) {
   app.set_help_flag("-h,--help", "display this help and exit");
   app.set_version_flag("-v,--version", versionText(), "output version information and exit");
   app.require_subcommand(1);
-  const auto tsvHelp = "write one line of tab-separated fields per item";
-  const auto jsonHelp = "write one JSON object per item, one per line";
-  const auto namesHelp = "with --tsv, add the identifier's name as a field";
-  const auto uuidHelp = "with --tsv, end with the UUID of an identifier under 2.25";
+  // The output options, the same for both commands.
+  const auto addOutputOptions = [&](CLI::App* command) {
+    CLI::Option* tsvOption =
+        command->add_flag("--tsv", tsv, "write one line of tab-separated fields per item");
+    command->add_flag("--json", json, "write one JSON object per item, one per line")
+        ->excludes(tsvOption);
+    command->add_flag("--names", options.names, "with --tsv, add the identifier's name as a field");
+    command->add_flag("--uuid", options.uuid,
+                      "with --tsv, end with the UUID of an identifier under 2.25");
+  };
 
   CLI::App* encode = app.add_subcommand("encode", "convert identifiers to octets and Base64");
   encode->add_flag("--lenient", options.lenient, "read dotted text as the Pellamar window does");
-  CLI::Option* encodeTsv = encode->add_flag("--tsv", tsv, tsvHelp);
-  encode->add_flag("--json", json, jsonHelp)->excludes(encodeTsv);
-  encode->add_flag("--names", options.names, namesHelp);
-  encode->add_flag("--uuid", options.uuid, uuidHelp);
+  addOutputOptions(encode);
   encode->add_option("IDENTIFIER", operands, "identifiers such as 1.2.840.113549");
 
   CLI::App* decode =
@@ -197,10 +200,7 @@ int run(int argc, char* argv[]) {
   decode->add_flag("--lenient", options.lenient, "read octets as the Pellamar window does");
   decode->add_flag("--hex", options.hex, "read hexadecimal pairs instead of Base64");
   decode->add_flag("--der", options.der, "read a whole DER encoding: tag 06, length, contents");
-  CLI::Option* decodeTsv = decode->add_flag("--tsv", tsv, tsvHelp);
-  decode->add_flag("--json", json, jsonHelp)->excludes(decodeTsv);
-  decode->add_flag("--names", options.names, namesHelp);
-  decode->add_flag("--uuid", options.uuid, uuidHelp);
+  addOutputOptions(decode);
   decode->add_option("TEXT", operands, "Base64 texts such as KoZIhvcN");
 
   // CLI11 would only say that a subcommand is required.
