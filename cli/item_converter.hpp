@@ -2,18 +2,18 @@
 // writes each result, or the reason it failed, as it goes.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "item_text.hpp"
 #include "object_names.hpp"
-#include "objid_buffer.hpp"
-#include "objid_items.hpp"
 #include "output_block.hpp"
+#include "pellamar/error.hpp"
+#include "pellamar/object_identifier.hpp"
 
 enum class Command { Encode, Decode };
 
@@ -59,6 +59,15 @@ class Diagnostics final : public Warnings {
   std::FILE* stream_;
 };
 
+// Why an item did not convert, as pellamar-cli reports it.
+struct Failure {
+  int column;
+  std::string message;
+};
+
+// The failure that `error`, found in `item`, is reported as.
+Failure failureOf(const ItemText& item, const pellamar::Error& error);
+
 class ItemConverter {
  public:
   // Results go to `output`, written out at once after each item when
@@ -75,22 +84,25 @@ class ItemConverter {
   void reportTooLong(long number);
 
  private:
-  void encode(const ItemText& item, long number);
-  void decode(const ItemText& item, long number);
-  // Writes the dotted identifier of the contents octets into identifier_.
-  std::string_view identifierOf(const pellamar::ObjIDBuffer& contents, int count,
-                                const pellamar::OctetPlaces& places, std::uint64_t largestArc = 0);
+  // Each returns whether the item converted, having reported why not.
+  bool encode(const ItemText& item, long number);
+  bool decode(const ItemText& item, long number);
+  // Reads the identifier of `item` in any form encode takes, names
+  // included. `blankFree` is set when the form holds no blank or tab, so
+  // that the item needs no tidying before it is written into a field.
+  std::optional<Failure> readStrictly(const ItemText& item, pellamar::ObjectIdentifier& identifier,
+                                      bool& blankFree);
+  // Reads `item` as a name from the name tables.
+  std::optional<Failure> readName(const ItemText& item, pellamar::ObjectIdentifier& identifier);
   void warnIfStrictDiffers(const ItemText& item, long number,
-                           std::span<const std::uint8_t> lenient);
+                           const pellamar::ObjectIdentifier& lenient);
   void warnIfHexadecimal(const ItemText& item, long number);
   void warnIfWholeEncoding(const ItemText& item, long number, std::span<const std::uint8_t> raw);
-  void write(const ItemText& item, long number, const pellamar::ObjIDBuffer& contents, int count,
-             std::string_view identifier);
-  void writeHuman(const pellamar::ObjIDBuffer& contents, int count, std::string_view identifier);
-  void writeTsv(const ItemText& item, const pellamar::ObjIDBuffer& contents, int count,
-                std::string_view identifier);
-  void writeJson(const ItemText& item, long number, const pellamar::ObjIDBuffer& contents,
-                 int count, std::string_view identifier);
+  void fail(long number, Failure failure);
+  void write(const ItemText& item, long number, const pellamar::ObjectIdentifier& identifier);
+  void writeHuman(const pellamar::ObjectIdentifier& identifier);
+  void writeTsv(const ItemText& item, const pellamar::ObjectIdentifier& identifier);
+  void writeJson(const ItemText& item, long number, const pellamar::ObjectIdentifier& identifier);
 
   ConversionOptions options_;
   OutputBlock& output_;
@@ -102,8 +114,4 @@ class ItemConverter {
   // The item being converted holds no blank or tab, so it is written as it
   // is into a field.
   bool blankFree_ = false;
-  // The contents octets of the item being converted.
-  pellamar::ObjIDBuffer contents_;
-  // The dotted identifier of the item being converted.
-  std::array<char, pellamar::MaxDottedLength> identifier_{};
 };

@@ -197,18 +197,40 @@ std::string nameCharacterAt(std::string_view text, std::size_t index) {
   return "the character " + codePointAndName(c);
 }
 
-int Utf8Form::positionOf(std::string_view text, std::size_t index) const {
-  int position = column_;
-  std::size_t at = 0;
-  // The character that holds byte `index` is the last one to start at or
-  // before it.
-  while (at < text.size()) {
-    const std::size_t next = at + characterLength(text, at);
-    if (index < next) {
-      return position;
-    }
-    at = next;
-    ++position;
+std::size_t characterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t at = 0; at < text.size(); at += characterLength(text, at)) {
+    ++count;
   }
-  return position;
+  return count;
+}
+
+pellamar::ErrorPlace placeOf(const pellamar::Error& error, const ItemText& item) {
+  if (error.offset == pellamar::Error::Nowhere) {
+    return {};
+  }
+  const std::string_view text = item.text;
+  const std::size_t offset = std::min(error.offset, text.size());
+  // The character that holds byte `offset` is the last one to start at or
+  // before it.
+  int position = item.column;
+  std::size_t at = 0;
+  for (std::size_t next = 0; at < text.size(); at = next, ++position) {
+    next = at + characterLength(text, at);
+    if (offset < next) {
+      break;
+    }
+  }
+  return {position, at < text.size() ? nameCharacterAt(text, at) : std::string()};
+}
+
+std::size_t firstUnprintable(std::string_view text) {
+  for (std::size_t at = 0; at < text.size(); at += characterLength(text, at)) {
+    const Character character = characterAt(text, at);
+    if (!character.valid || controlName(character.codePoint) != nullptr ||
+        uc_is_general_category(character.codePoint, UC_CATEGORY_Cf)) {
+      return at;
+    }
+  }
+  return text.size();
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "text_form.hpp"
+#include "pellamar/error.hpp"
 
 struct ItemText {
   // The item as given, without the blanks and tabs around it.
@@ -32,18 +32,18 @@ std::string nameCharacterAt(std::string_view text, std::size_t index);
 // point above U+10FFFF).
 std::size_t characterLength(std::string_view text, std::size_t index);
 
-// The text of an item, counted in characters from the item's column.
-class Utf8Form final : public pellamar::TextForm {
- public:
-  explicit Utf8Form(int column) : column_(column) {}
+// The place of `error`, found in `item`'s text, as pellamar-cli reports it:
+// the column of its character, counted in UTF-8 characters from the item's
+// column (a byte that is not UTF-8 counts as one), and the character named;
+// position 0 for an error with no place.
+pellamar::ErrorPlace placeOf(const pellamar::Error& error, const ItemText& item);
 
-  // A byte that is not UTF-8 counts as one character; index text.size()
-  // is the column after the last character.
-  int positionOf(std::string_view text, std::size_t index) const override;
-  std::string nameAt(std::string_view text, std::size_t index) const override {
-    return nameCharacterAt(text, index);
-  }
+// The first character of `text` that a message must not copy as it is: a
+// control character, a Unicode format character (such as U+202E, which
+// reverses what follows) or a byte that is not UTF-8. Its byte index, or
+// text.size() when there is none.
+std::size_t firstUnprintable(std::string_view text);
 
- private:
-  int column_;
-};
+// The number of characters in `text`, a byte that is not UTF-8 counting as
+// one.
+std::size_t characterCount(std::string_view text);

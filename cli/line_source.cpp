@@ -8,11 +8,16 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "item_text.hpp"
+
 namespace {
 
 constexpr std::size_t ReadSize = 1 << 16;
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+// A UTF-8 character takes at most four bytes.
+constexpr std::size_t MaxCharacterBytes = 4;
 
 std::string_view withoutCarriageReturn(std::string_view text) {
   if (!text.empty() && text.back() == '\r') {
@@ -58,9 +63,9 @@ bool LineSource::refill() {
 
 bool LineSource::next(Line& line) {
   pending_.clear();
-  // Room for the longest line that is kept, and the carriage return after
-  // it; anything beyond is skipped.
-  constexpr std::size_t kept = MaxLineLength + 1;
+  // Room for the longest line that is kept, a byte-order mark before it and
+  // the carriage return after it; anything beyond is skipped.
+  constexpr std::size_t kept = MaxLineLength * MaxCharacterBytes + ByteOrderMark.size() + 1;
   bool truncated = false;
   for (;;) {
     if (begin_ == end_ && !refill()) {
@@ -96,7 +101,9 @@ bool LineSource::finish(Line& line, std::string_view text, bool truncated) {
   if (number_ == 0 && text.starts_with(ByteOrderMark)) {
     text.remove_prefix(ByteOrderMark.size());
   }
-  const bool tooLong = truncated || text.size() > MaxLineLength;
-  line = {++number_, text.substr(0, MaxLineLength), tooLong};
+  // Only a line of more bytes than the limit can have too many characters.
+  const bool tooLong =
+      truncated || (text.size() > MaxLineLength && characterCount(text) > MaxLineLength);
+  line = {++number_, tooLong ? std::string_view{} : text, tooLong};
   return true;
 }

@@ -14,8 +14,8 @@ struct Line {
   // The line without its line break and without a carriage return before
   // it; valid until the next call of LineSource::next.
   std::string_view text;
-  // The line was longer than LineSource::MaxLineLength; `text` holds only
-  // its beginning, and the rest was skipped.
+  // The line was longer than LineSource::MaxLineLength characters; `text`
+  // holds only its beginning, and the rest was skipped.
   bool tooLong;
 };
 
@@ -30,8 +30,10 @@ class InputIdle {
 
 class LineSource {
  public:
-  // No item the conversions take is this long (they count text in 16-bit
-  // positions), so a longer line is reported, not kept.
+  // No item the conversions take is this many characters long (they count
+  // text in 16-bit positions), so a longer line is reported, not kept. A
+  // byte-order mark does not count, nor does a carriage return before the
+  // line break.
   static constexpr std::size_t MaxLineLength = 65536;
 
   LineSource(int fd, InputIdle& idle);

@@ -5,12 +5,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 
-#include "objid_items.hpp"
+#include "pellamar/readers.hpp"
 
 namespace {
 
@@ -54,25 +53,16 @@ std::string_view trimmed(std::string_view text) {
 // today's files write them, or the DER octets in hexadecimal, as older
 // ones did ("06 03 55 04 03").
 std::optional<std::string> contentsOf(std::string_view value) {
-  pellamar::ObjIDBuffer octets;
-  const pellamar::Latin1Form form;
-  try {
-    if (value.starts_with("06 ")) {
-      std::array<std::uint8_t, pellamar::ObjIDBuffer::Size + 1> der{};
-      const int count = pellamar::ObjIDHexToOctets(value, der, form);
-      if (count < 3 || der[1] != count - 2) {
-        return std::nullopt;
-      }
-      return std::string(der.begin() + 2, der.begin() + count);
-    }
-    std::string dotted(value);
-    std::replace(dotted.begin(), dotted.end(), ' ', '.');
-    const int count = pellamar::ObjIDStrictStringToContents(dotted, octets, form);
-    const auto data = octets.first(count);
-    return std::string(data.begin(), data.end());
-  } catch (const pellamar::ConversionError&) {
+  pellamar::ObjectIdentifier identifier;
+  const bool der = value.starts_with("06 ");
+  const auto error = der ? pellamar::readOctetText(value, pellamar::OctetText::Hex, true,
+                                                   pellamar::Reading::Strict, identifier)
+                         : pellamar::readBlankArcs(value, identifier);
+  if (error) {
     return std::nullopt;
   }
+  const auto octets = identifier.octets();
+  return std::string(octets.begin(), octets.end());
 }
 
 struct ObjectDeleter {

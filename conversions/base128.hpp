@@ -8,9 +8,9 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "natural.hpp"
-#include "objid_buffer.hpp"
 
 namespace pellamar::detail {
 
@@ -18,12 +18,11 @@ inline constexpr int Base128Bits = 7;
 inline constexpr std::uint8_t ContinuationBit = 0x80;
 inline constexpr std::uint8_t Base128DigitMask = 0x7F;
 
-// The most contents octets an identifier may take. The buffer holds one
-// octet more so that the reverse conversion can split the first
-// subidentifier into two arcs in place.
-inline constexpr int MaxContentsOctets = ObjIDBuffer::Size - 1;
+// A subidentifier whose first octet is this carries a leading zero digit,
+// which X.690 8.19.2 forbids.
+inline constexpr std::uint8_t PaddingOctet = 0x80;
 
-// Room for any subidentifier of MaxContentsOctets octets (700 bits), and
+// Room for any subidentifier of 100 octets (700 bits), and
 // for the 80 that the first-two-arcs rule adds to it.
 using ArcNumber = Natural<23>;
 
@@ -63,65 +62,58 @@ inline std::uint8_t* writeBase128(std::uint8_t* out, const ArcNumber& value) {
   return out;
 }
 
-// Writes `value`, whose base-128 length is `length`, from objid[count];
-// returns the count after it. The last index is checked once.
-inline int writeBase128(ObjIDBuffer& objid, int count, std::uint64_t value, int length) {
-  objid[count + length - 1] = 0;
-  writeBase128(objid.first(ObjIDBuffer::Size).data() + count, value, length);
-  return count + length;
-}
-
 // Where one subidentifier lies in the octets: from `start` to the octet
 // before `end`. `finished` tells whether its last octet closes it (bit 7
 // clear), or the octets ran out first.
 struct Subidentifier {
-  int start;
-  int end;
+  std::size_t start;
+  std::size_t end;
   bool finished;
 
-  int length() const { return end - start; }
+  std::size_t length() const { return end - start; }
 };
 
-// The subidentifier that starts at objid[start], within the first `count`
-// octets (start < count).
-inline Subidentifier subidentifierAt(const ObjIDBuffer& objid, int start, int count) {
-  for (int index = start; index < count; ++index) {
-    if ((objid[index] & ContinuationBit) == 0) {
+// The subidentifier that starts at octets[start] (start < octets.size()).
+inline Subidentifier subidentifierAt(std::span<const std::uint8_t> octets, std::size_t start) {
+  for (std::size_t index = start; index < octets.size(); ++index) {
+    if ((octets[index] & ContinuationBit) == 0) {
       return {start, index + 1, true};
     }
   }
-  return {start, count, false};
+  return {start, octets.size(), false};
 }
 
-// The subidentifier's value, or `limit` + 1 when it is larger than `limit`
-// (limit < 2^56), however many octets it has.
-inline std::uint64_t valueUpTo(const ObjIDBuffer& objid, const Subidentifier& at,
-                               std::uint64_t limit) {
-  std::uint64_t value = 0;
-  for (int index = at.start; index < at.end; ++index) {
-    value = value << Base128Bits | (objid[index] & Base128DigitMask);
-    if (value > limit) {
-      return limit + 1;
-    }
+// The subidentifier without the leading 80 octets that add nothing to its
+// value.
+inline Subidentifier withoutPadding(std::span<const std::uint8_t> octets, Subidentifier at) {
+  while (at.length() > 1 && octets[at.start] == PaddingOctet) {
+    ++at.start;
   }
-  return value;
+  return at;
 }
 
 // The subidentifier's value when it has at most MaxSmallOctets octets.
-inline std::uint64_t smallValue(const ObjIDBuffer& objid, const Subidentifier& at) {
+inline std::uint64_t smallValue(std::span<const std::uint8_t> octets, const Subidentifier& at) {
   std::uint64_t value = 0;
-  for (int index = at.start; index < at.end; ++index) {
-    value = value << Base128Bits | (objid[index] & Base128DigitMask);
+  for (std::size_t index = at.start; index < at.end; ++index) {
+    value = value << Base128Bits | (octets[index] & Base128DigitMask);
   }
   return value;
 }
 
-// The subidentifier's value, of any size up to MaxContentsOctets octets.
-inline void bigValue(const ObjIDBuffer& objid, const Subidentifier& at, ArcNumber& value) {
+// The subidentifier's value, of any size up to 100 octets.
+inline void bigValue(std::span<const std::uint8_t> octets, const Subidentifier& at,
+                     ArcNumber& value) {
   value.assign(0);
-  for (int index = at.start; index < at.end; ++index) {
-    value.appendBase128Group(objid[index] & Base128DigitMask);
+  for (std::size_t index = at.start; index < at.end; ++index) {
+    value.appendBase128Group(octets[index] & Base128DigitMask);
   }
 }
+
+// Writes the decimal digits of the value of the subidentifier, less
+// `subtract`, at `out` and returns the end; `out` has room for 212
+// characters. Leading 80 octets are passed over.
+char* writeSubidentifier(std::span<const std::uint8_t> octets, Subidentifier at,
+                         std::uint64_t subtract, char* out);
 
 }  // namespace pellamar::detail

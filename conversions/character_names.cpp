@@ -1,9 +1,9 @@
 #include "character_names.hpp"
 
-#include <array>
 #include <cctype>
 
-#include "objid_buffer.hpp"
+#include "base64_table.hpp"
+#include "pellamar/error.hpp"
 
 namespace pellamar::detail {
 
@@ -19,9 +19,7 @@ std::string latin1ToUtf8(unsigned char code) {
 }
 
 std::string codePoint(unsigned char code) {
-  constexpr std::array<char, 16> hexDigits = {'0', '1', '2', '3', '4', '5', '6', '7',
-                                              '8', '9', 'A', 'B', 'C', 'D', 'E', 'F'};
-  return std::string("U+00") + hexDigits.at(code >> 4) + hexDigits.at(code & 0x0F);
+  return "U+00" + hexPair(code);
 }
 
 }  // namespace
@@ -44,6 +42,10 @@ std::string nameCharacter(unsigned char code) {
     return "the control character " + codePoint(code);
   }
   return "the character \"" + latin1ToUtf8(code) + "\"";
+}
+
+std::string hexPair(std::uint8_t octet) {
+  return {HexDigits[octet >> 4], HexDigits[octet & 0x0F]};
 }
 
 std::string capitalized(std::string phrase) {

@@ -1,6 +1,8 @@
-// How error messages name a character of the user's text.
+// How messages name a character of a Latin-1 text, and the small pieces of
+// wording that several messages share.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace pellamar::detail {
@@ -12,5 +14,8 @@ std::string nameCharacter(unsigned char code);
 
 // `phrase` with its first letter in upper case, to open a sentence.
 std::string capitalized(std::string phrase);
+
+// The octet as two upper-case hexadecimal digits: "2A".
+std::string hexPair(std::uint8_t octet);
 
 }  // namespace pellamar::detail

@@ -1,6 +1,6 @@
-// Dotted text to octets and Base64, and back.
+// Every reader of identifier texts, and the calculator's forward
+// conversion.
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,7 +8,6 @@
 
 #include "fuzz_checks.hpp"
 #include "objid_conversions.hpp"
-#include "objid_items.hpp"
 
 namespace {
 
@@ -35,38 +34,31 @@ std::string canonicalPlainDigits(std::string_view text) {
   return arcs >= 2 ? canonical : std::string();
 }
 
-// The strict reading takes arcs of any size: what it accepts is its own
-// canonical text, after any "urn:oid:" or "." prefix, and comes back from
-// the octets and from their Base64 unchanged.
-void readStrictly(std::string_view text) {
-  const pellamar::Latin1Form latin1;
-  pellamar::ObjIDBuffer contents;
-  std::int16_t count = 0;
-  try {
-    count = pellamar::ObjIDStrictStringToContents(text, contents, latin1);
-  } catch (const pellamar::ConversionError& error) {
-    pellamar::fuzz::requireWellFormed(error, text);
+// The strict dotted reading takes arcs of any size: what it accepts is its
+// own canonical text, after any "urn:oid:" or "." prefix.
+void readDottedStrictly(std::string_view text) {
+  pellamar::ObjectIdentifier identifier;
+  if (pellamar::readDotted(text, identifier)) {
     return;
   }
-  require(count >= 1 && count <= 100, "strict octet count");
   std::string rebuilt;
-  pellamar::ObjIDContentsToString(contents, count, pellamar::OctetIndexPlaces{}, rebuilt);
+  pellamar::append(identifier, pellamar::Form::Dotted, rebuilt);
   require(text.ends_with(rebuilt) && text.size() - rebuilt.size() <= 8, "strict round trip");
-  std::array<char, 200> base64{};
-  const char* end = pellamar::ObjIDOctetsToBase64(contents.first(count), base64.data());
-  std::array<std::uint8_t, 100> decoded{};
-  const int decodedCount = pellamar::ObjIDBase64ToOctets(
-      std::string_view(base64.data(), end), decoded, latin1, pellamar::Base64Reading::Strict);
-  require(decodedCount == count &&
-              std::equal(decoded.begin(), decoded.begin() + count, contents.first(count).begin()),
-          "strict Base64 round trip");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  readStrictly(text);
+  using pellamar::ObjectIdentifier;
+  pellamar::fuzz::readAndCheck(text, pellamar::readDotted);
+  pellamar::fuzz::readAndCheck(text, pellamar::readDottedLenient);
+  pellamar::fuzz::readAndCheck(text, pellamar::readValueNotation);
+  pellamar::fuzz::readAndCheck(text, pellamar::readBlankArcs);
+  pellamar::fuzz::readAndCheck(text, pellamar::readUuid);
+  pellamar::fuzz::readAndCheck(text, pellamar::readIdentifier);
+  readDottedStrictly(text);
+
   pellamar::ObjIDBuffer octets;
   std::int16_t count = 0;
   try {

@@ -1,71 +1,44 @@
-// Base64 text to dotted text, and forward again; the same text read as
-// hexadecimal octets.
-#include <array>
+// Every reader of octets and of their texts, Base64 and hexadecimal, and the
+// calculator's reverse conversion.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "fuzz_checks.hpp"
 #include "objid_conversions.hpp"
-#include "objid_items.hpp"
 
 using pellamar::fuzz::require;
 
-namespace {
-
-// Hexadecimal octets either fail well or read back as the pairs they are.
-void readAsHex(std::string_view text) {
-  pellamar::ObjIDBuffer octets;
-  std::int16_t count = 0;
-  try {
-    count = pellamar::ObjIDHexToContents(text, octets);
-  } catch (const pellamar::ConversionError& error) {
-    pellamar::fuzz::requireWellFormed(error, text);
-    return;
-  }
-  const std::string pairs = pellamar::ObjIDBinaryToHex(octets, count);
-  pellamar::ObjIDBuffer again;
-  require(pellamar::ObjIDHexToContents(pairs, again) == count, "hexadecimal count");
-  require(pellamar::ObjIDBinaryToHex(again, count) == pairs, "hexadecimal round trip");
-}
-
-// Base64 read strictly, then as arcs of any size: a text that decodes is an
-// identifier that encodes to octets giving the same text again.
-void readAnySize(std::string_view text) {
-  const pellamar::Latin1Form latin1;
-  std::array<std::uint8_t, 100> octets{};
-  pellamar::ObjIDBuffer contents;
-  std::string identifier;
-  try {
-    const int count =
-        pellamar::ObjIDBase64ToOctets(text, octets, latin1, pellamar::Base64Reading::Strict);
-    for (int index = 0; index < count; ++index) {
-      contents[index] = octets[static_cast<std::size_t>(index)];
-    }
-    pellamar::ObjIDContentsToString(contents, static_cast<std::int16_t>(count),
-                                    pellamar::OctetIndexPlaces{}, identifier);
-  } catch (const pellamar::ConversionError& error) {
-    pellamar::fuzz::requireWellFormed(error, text);
-    return;
-  }
-  pellamar::ObjIDBuffer again;
-  const std::int16_t count = pellamar::ObjIDStrictStringToContents(identifier, again, latin1);
-  std::string rebuilt;
-  pellamar::ObjIDContentsToString(again, count, pellamar::OctetIndexPlaces{}, rebuilt);
-  require(rebuilt == identifier, "any-size round trip");
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  readAsHex(text);
-  readAnySize(text);
+  const std::span<const std::uint8_t> octets(data, size);
+  using pellamar::ObjectIdentifier;
+  using pellamar::OctetText;
+  using pellamar::Reading;
+  for (const Reading reading : {Reading::Strict, Reading::Lenient}) {
+    // The input as octets, as contents and as a DER encoding; the offsets
+    // of their errors are octets of the input.
+    pellamar::fuzz::readAndCheck(text, [&](std::string_view, ObjectIdentifier& out) {
+      return pellamar::readContents(octets, reading, out);
+    });
+    pellamar::fuzz::readAndCheck(text, [&](std::string_view, ObjectIdentifier& out) {
+      return pellamar::readDer(octets, reading, out);
+    });
+    for (const OctetText form : {OctetText::Base64, OctetText::Hex}) {
+      for (const bool der : {false, true}) {
+        pellamar::fuzz::readAndCheck(text, [&](std::string_view input, ObjectIdentifier& out) {
+          return pellamar::readOctetText(input, form, der, reading, out);
+        });
+      }
+    }
+  }
+
   std::string rebuilt;
   try {
-    pellamar::ObjIDBuffer octets;
-    rebuilt = pellamar::ObjIDBinaryToString(octets, pellamar::ObjIDBase64ToBinary(text, octets));
+    pellamar::ObjIDBuffer split;
+    rebuilt = pellamar::ObjIDBinaryToString(split, pellamar::ObjIDBase64ToBinary(text, split));
   } catch (const pellamar::ConversionError& error) {
     pellamar::fuzz::requireWellFormed(error, text);
     return 0;

@@ -44,7 +44,7 @@ expect encode_tsv_with_names_and_prefixes 0 \
   "urn:OID:2.5.4.3${tab}55 04 03${tab}VQQD${tab}06 03 55 04 03${tab}BgNVBAM=${tab}CN${tab}
 .1.3.6.1${tab}2B 06 01${tab}KwYB${tab}06 03 2B 06 01${tab}BgMrBgE=${tab}IANA${tab}
 2.999.1${tab}88 37 01${tab}iDcB${tab}06 03 88 37 01${tab}BgOINwE=${tab}${tab}
-2.25.0.1${tab}69 00 01${tab}aQAB${tab}06 03 69 00 01${tab}BgNpAAE=${tab}${tab}00000000-0000-0000-0000-000000000000" \
+2.25.0.1${tab}69 00 01${tab}aQAB${tab}06 03 69 00 01${tab}BgNpAAE=${tab}${tab}" \
   "" encode --tsv --names --uuid urn:OID:2.5.4.3 .1.3.6.1 2.999.1 2.25.0.1
 expect decode_for_people 0 "1.2.840.113549 rsadsi (RSA Data Security, Inc.)
 2.999.1
@@ -92,8 +92,8 @@ expect input_form_failures 1 "" "pellamar-cli: 1:8: The character \"x\" at posit
 pellamar-cli: 2:4: The character \",\" at position 4 cannot stand in value notation, which has numbers, and names with their numbers, separated by blanks.
 pellamar-cli: 3:5: The value notation ends at position 5 without its closing \"}\".
 pellamar-cli: 4:3: The name \"us\" at position 3 needs its number: only the names of the first two levels stand alone, so write us(N).
-pellamar-cli: 5:7: The name \"iso\" at position 3 has no number in its parentheses; value notation writes iso(5).
-pellamar-cli: 6:9: The number of \"iso\" at position 7 is not closed by \")\".
+pellamar-cli: 5:3: The name \"iso\" at position 3 has no number in its parentheses; value notation writes iso(5).
+pellamar-cli: 6:7: The number of \"iso\" at position 7 is not closed by \")\".
 pellamar-cli: 7:3: The first arc is 3 (at position 3), but it must be 0, 1 or 2.
 pellamar-cli: 8:3: The arc at position 3 starts with a zero; arcs are written without leading zeros.
 pellamar-cli: 9:1: No identifier is named \"rsaencryption\" in the name tables; names are matched exactly, in the case written.

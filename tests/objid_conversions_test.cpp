@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "conversion_tables.hpp"
+#include "pellamar/readers.hpp"
+#include "pellamar/writers.hpp"
 #include "random_identifiers.hpp"
 #include "test_support.hpp"
 
@@ -57,19 +60,19 @@ TEST_P(VectorTest, RoundTripThroughBothDirections) {
   EXPECT_EQ(ObjIDBinaryToString(reverse, ObjIDBase64ToBinary(base64, reverse)), GetParam().text);
 }
 
-// The hexadecimal pairs read back as the same octets, and the reverse from
-// those octets agrees with the reverse from Base64.
-TEST_P(VectorTest, HexPairsAndContentsLeadBackToTheIdentifier) {
+// The hexadecimal pairs, a blank after each, read back as the same octets,
+// which the library reads as the same identifier.
+TEST_P(VectorTest, HexPairsLeadBackToTheIdentifier) {
   const Octets& octets = GetParam().octets;
   const auto count = static_cast<std::int16_t>(octets.size());
   const std::string hex = ObjIDBinaryToHex(bufferHolding(octets), count);
   EXPECT_EQ(hex.size(), octets.size() * 3);
-  ObjIDBuffer contents;
-  ASSERT_EQ(ObjIDHexToContents(hex, contents), count) << hex;
-  EXPECT_EQ(octetsOf(contents, count), octets);
-  ObjIDBuffer split;
-  EXPECT_EQ(ObjIDBinaryToString(split, ObjIDContentsToBinary(contents, count, split)),
-            GetParam().text);
+  ObjectIdentifier identifier;
+  ASSERT_FALSE(readOctetText(hex, OctetText::Hex, false, Reading::Strict, identifier)) << hex;
+  EXPECT_EQ(Octets(identifier.octets().begin(), identifier.octets().end()), octets);
+  std::string dotted;
+  append(identifier, Form::Dotted, dotted);
+  EXPECT_EQ(dotted, GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Identifiers, VectorTest, testing::ValuesIn(vectors), rowName<Vector>);
@@ -157,13 +160,6 @@ TEST(EncodeFailure, CountsOutsideTheBufferOrTheWidth) {
   const auto beyondWidth = failureOf([&] { ObjIDBinaryToBase64(buffer, -32768); });
   ASSERT_TRUE(beyondWidth);
   EXPECT_EQ(beyondWidth->kind(), ErrorKind::Overflow);
-  // The contents of an identifier take at most 100 octets; the one past
-  // them is the position reported.
-  ObjIDBuffer split;
-  const auto beyondContents = failureOf([&] { ObjIDContentsToBinary(buffer, 101, split); });
-  ASSERT_TRUE(beyondContents);
-  EXPECT_EQ(beyondContents->kind(), ErrorKind::IndexOutOfRange);
-  EXPECT_EQ(beyondContents->position(), 101);
 }
 
 // Every count writes exactly its own Base64, padding included, and reads
@@ -177,9 +173,11 @@ TEST(EncodeLimits, EveryCountEncodesToItsLengthAndBack) {
   for (std::int16_t count = 1; count <= 100; ++count) {
     const std::string base64 = ObjIDBinaryToBase64(octets, count);
     ASSERT_EQ(base64.size(), static_cast<std::size_t>((count + 2) / 3 * 4)) << count;
-    ObjIDBuffer decoded;
-    ASSERT_EQ(ObjIDBase64ToContents(base64, decoded), count) << base64;
-    EXPECT_EQ(octetsOf(decoded, count), octetsOf(octets, count)) << base64;
+    std::array<std::uint8_t, 100> decoded{};
+    std::size_t decodedCount = 0;
+    ASSERT_FALSE(decodeBase64(base64, decoded, Reading::Strict, decodedCount)) << base64;
+    ASSERT_EQ(decodedCount, static_cast<std::size_t>(count)) << base64;
+    EXPECT_EQ(Octets(decoded.begin(), decoded.begin() + count), octetsOf(octets, count)) << base64;
   }
 }
 
@@ -222,55 +220,6 @@ TEST(ReverseFailure, MessageNamesTheCharacterAndItsPosition) {
   ASSERT_TRUE(error);
   EXPECT_STREQ(error->what(), "The character \" \" at position 9 is not a Base64 character.");
 }
-
-struct HexCase {
-  const char* name;
-  std::string hex;
-  Octets octets;
-};
-
-class HexTest : public testing::TestWithParam<HexCase> {};
-
-TEST_P(HexTest, ReadsPairs) {
-  ObjIDBuffer buffer;
-  const std::int16_t count = ObjIDHexToContents(GetParam().hex, buffer);
-  EXPECT_EQ(octetsOf(buffer, count), GetParam().octets);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    HexText, HexTest,
-    testing::Values(HexCase{"Compact", "2A8648", {0x2A, 0x86, 0x48}},
-                    HexCase{"LowerCase", "2a86ff", {0x2A, 0x86, 0xFF}},
-                    HexCase{"BlanksAndTabs", "2A  86\t48 ", {0x2A, 0x86, 0x48}},
-                    HexCase{"Colons", "2A:86:48", {0x2A, 0x86, 0x48}},
-                    HexCase{"ColonsWithBlanks", " 2A : 86", {0x2A, 0x86}}, HexCase{"Empty", "", {}},
-                    HexCase{"HundredOctets", std::string(200, 'F'), Octets(100, 0xFF)}),
-    rowName<HexCase>);
-
-class HexFailureTest : public testing::TestWithParam<FailureCase> {};
-
-TEST_P(HexFailureTest, RaisesKindAtPosition) {
-  expectFailure(GetParam(), [](const std::string& text) {
-    ObjIDBuffer buffer;
-    ObjIDHexToContents(text, buffer);
-  });
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    BadHex, HexFailureTest,
-    testing::Values(
-        FailureCase{"NotADigit", "2A 8G", ErrorKind::InvalidArgument, 5,
-                    "The character \"G\" at position 5 is not a hexadecimal digit."},
-        FailureCase{"DigitWithoutPartner", "2A8", ErrorKind::InvalidArgument, 3,
-                    "The hexadecimal digit \"8\" at position 3 has no partner: every octet is a "
-                    "pair of digits."},
-        FailureCase{"PairSplitByBlank", "2 A", ErrorKind::InvalidArgument, 1},
-        FailureCase{"LeadingColon", ":2A", ErrorKind::InvalidArgument, 1,
-                    "The colon at position 1 does not stand between two octets."},
-        FailureCase{"DoubleColon", "2A::86", ErrorKind::InvalidArgument, 4},
-        FailureCase{"TrailingColon", "2A: ", ErrorKind::InvalidArgument, 3},
-        FailureCase{"OctetsBeyond100", std::string(202, '0'), ErrorKind::IndexOutOfRange, 201}),
-    rowName<FailureCase>);
 
 struct OctetsToTextCase {
   const char* name;

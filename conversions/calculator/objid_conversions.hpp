@@ -1,6 +1,7 @@
-// Conversions between an object identifier's dotted text, the contents
-// octets of its BER encoding (X.690 8.19, without tag and length) and the
-// Base64 text of those octets (RFC 4648, "=" padding, no line breaks).
+// The calculator's conversions between an object identifier's dotted text,
+// the contents octets of its BER encoding (X.690 8.19, without tag and
+// length) and the Base64 text of those octets (RFC 4648, "=" padding, no
+// line breaks), on the calculator's buffer and 16-bit counts.
 //
 // Every conversion raises ConversionError on failure and never returns a
 // partial result; octets written to the buffer before a failure are left
@@ -12,18 +13,16 @@
 #include <string_view>
 
 #include "objid_buffer.hpp"
-#include "text_form.hpp"
 
 namespace pellamar {
 
 // Writes the contents octets of the identifier `s` into `objid` from index 0
-// and returns their count (1 to 100).
-//
-// `s` is read leniently, arc by arc between full stops: blanks before an
-// arc's digits are skipped, reading stops at the first character that cannot
-// continue the number, and an arc without digits (the empty text, "x16")
-// reads as 0. A lone arc must be 0..127 and is written as one octet. With two
-// or more arcs the first two share one subidentifier, first * 40 + second.
+// and returns their count (1 to 100), as readDottedLenient() reads it: arc by
+// arc between full stops, blanks before an arc's digits skipped, reading
+// stopped at the first character that cannot continue the number, and an
+// arc without digits (the empty text, "x16") read as 0. A lone arc must be
+// 0..127 and is written as one octet. With two or more arcs the first two
+// share one subidentifier, first * 40 + second.
 //
 // Fails with
 // - InvalidArgument: a negative arc; a first arc other than 0, 1 or 2; a
@@ -33,9 +32,6 @@ namespace pellamar {
 // - IndexOutOfRange: an identifier that needs more than 100 octets.
 // The error's position is where the offending arc starts in `s`.
 std::int16_t ObjIDStringToBinary(ObjIDBuffer& objid, std::string_view s);
-
-// The same, with the positions and names of `form` in its messages.
-std::int16_t ObjIDStringToBinary(ObjIDBuffer& objid, std::string_view s, const TextForm& form);
 
 // Returns the Base64 text of the first `numObjBytes` octets of `objid`; the
 // empty text for a count of 0 or less.
@@ -56,7 +52,6 @@ std::string ObjIDBinaryToHex(const ObjIDBuffer& objid, std::int16_t numObjBytes)
 // arc as one octet, the second in base 128, so that every run of octets
 // stands for one arc. Returns the count written; 0 when `s` holds no whole
 // octet. Bits at the end that do not make a whole octet are dropped.
-// The same as ObjIDContentsToBinary of ObjIDBase64ToContents.
 //
 // Fails with
 // - Overflow: a character outside the alphabet (blanks and line breaks
@@ -66,38 +61,9 @@ std::string ObjIDBinaryToHex(const ObjIDBuffer& objid, std::int16_t numObjBytes)
 //   fill the last group of four characters; a first subidentifier that the
 //   text cuts off (its last octet has bit 7 set);
 // - IndexOutOfRange: more than 100 decoded octets.
-// The error's position is that of the offending character in `s`.
+// The error's position is that of the offending character in `s`; for the
+// first subidentifier, 1.
 std::int16_t ObjIDBase64ToBinary(std::string_view s, ObjIDBuffer& objid);
-
-// Decodes the Base64 text `s` into `contents` from index 0, octet for octet,
-// and returns the count; the first subidentifier is left as it stands. Reads
-// and fails exactly as ObjIDBase64ToBinary does before it splits.
-std::int16_t ObjIDBase64ToContents(std::string_view s, ObjIDBuffer& contents);
-
-// Reads the hexadecimal octets in `s` into `contents` from index 0 and
-// returns the count. Each octet is a pair of digits in either case; pairs
-// may follow each other directly or be separated by blanks and tabs, or by
-// one colon ("2A8648", "2a 86 48", "2A:86:48"). The text is not trimmed.
-//
-// Fails with
-// - InvalidArgument: a character that is not a digit, a blank or a colon; a
-//   digit without its partner; a colon that does not stand between two
-//   octets;
-// - IndexOutOfRange: more than 100 octets;
-// - Overflow: a text longer than 32767 characters.
-// The error's position is that of the offending character in `s`.
-std::int16_t ObjIDHexToContents(std::string_view s, ObjIDBuffer& contents);
-
-// Writes the first `numObjBytes` contents octets of `contents` into `objid`
-// from index 0 with the first subidentifier split into the first two arcs,
-// as ObjIDBase64ToBinary does after decoding, and returns the count; 0 for
-// a count of 0 or less. `contents` and `objid` must be different buffers.
-//
-// Fails with Overflow for a first subidentifier above 2147483647, with
-// InvalidArgument for one that the octets cut off, and with IndexOutOfRange
-// for a count above 100. The error's position is 1, the first octet.
-std::int16_t ObjIDContentsToBinary(const ObjIDBuffer& contents, std::int16_t numObjBytes,
-                                   ObjIDBuffer& objid);
 
 // Returns the dotted text of the first `numObjBytes` octets of `objid`, each
 // run of octets with bit 7 set closed by one with bit 7 clear being one arc

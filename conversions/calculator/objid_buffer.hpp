@@ -6,6 +6,11 @@
 // character. A caller holding Unicode text puts `NonLatin1Character` in place
 // of every character above U+00FF, so that it is rejected wherever a Base64
 // character or a digit is expected, and named as such in error messages.
+//
+// The calculator's window and web page call these; they are a thin layer
+// over the identifier readers and writers of pellamar/readers.hpp and
+// pellamar/writers.hpp, which keeps the calculator's 16-bit counts, its
+// buffer of 101 octets and its failures raised as exceptions.
 #pragma once
 
 #include <array>
@@ -16,6 +21,8 @@
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "pellamar/error.hpp"
 
 namespace pellamar {
 
@@ -36,11 +43,15 @@ enum class ErrorKind {
 class ConversionError : public std::runtime_error {
  public:
   ConversionError(ErrorKind kind, const std::string& message, int position = 0);
+  // The failure of reading `input`, worded and placed as in a Latin-1 text.
+  ConversionError(const Error& error, std::string_view input);
 
   ErrorKind kind() const noexcept { return kind_; }
   int position() const noexcept { return position_; }
 
  private:
+  ConversionError(const Error& error, std::string_view input, const ErrorPlace& place);
+
   ErrorKind kind_;
   int position_;
 };
@@ -71,7 +82,6 @@ class ObjIDBuffer {
   }
 
  private:
-  // Inline so that the check costs a comparison; the failure is out of line.
   static std::size_t checkedIndex(int index) {
     if (index < 0 || index >= Size) {
       throwIndexOutOfRange(index);
@@ -84,12 +94,7 @@ class ObjIDBuffer {
 };
 
 // RFC 4648 Base64 alphabet (values 0..63) followed by the padding "=" (64).
-inline constexpr std::string_view Base64Alphabet =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
-
-// Stands for a character outside Latin-1 (the SUB control character, the
-// usual substitute when a text is narrowed to an 8-bit code page).
-inline constexpr char NonLatin1Character = '\x1A';
+extern const std::string_view Base64Alphabet;
 
 // The character code of alphabet value `c` (0..64).
 // Fails with InvalidArgument for `c` outside 0..64, and with Overflow for
