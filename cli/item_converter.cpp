@@ -66,6 +66,10 @@ class ResultWriter {
   void put(const ObjectIdentifier& identifier, Form form) {
     at_ += pellamar::write(identifier, form, {at_, static_cast<std::size_t>(end_ - at_)});
   }
+  void put(const ObjectIdentifier& identifier, std::span<const Form> forms, char separator) {
+    at_ +=
+        pellamar::write(identifier, forms, separator, {at_, static_cast<std::size_t>(end_ - at_)});
+  }
 
   // The item with every run of blanks, tabs and other breaks made one
   // blank, so that a field never holds a tab or a line break.
@@ -449,13 +453,8 @@ void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& ident
   }
   out.put('\t');
   if (options_.command == Command::Encode) {
-    out.put(identifier, Form::Hex);
-    out.put('\t');
-    out.put(identifier, Form::Base64);
-    out.put('\t');
-    out.put(identifier, Form::DerHex);
-    out.put('\t');
-    out.put(identifier, Form::DerBase64);
+    constexpr std::array<Form, 4> fields = {Form::Hex, Form::Base64, Form::DerHex, Form::DerBase64};
+    out.put(identifier, fields, '\t');
   } else {
     out.put(identifier, Form::Dotted);
   }

@@ -26,6 +26,10 @@ std::string_view withoutCarriageReturn(std::string_view text) {
   return text;
 }
 
+[[gnu::noinline]] bool isTooLong(std::string_view text) {
+  return characterCount(text) > LineSource::MaxLineLength;
+}
+
 // Whether reading `fd` now would wait: nothing has arrived yet, and the
 // writer has not closed its end.
 bool wouldWait(int fd) {
@@ -102,8 +106,7 @@ bool LineSource::finish(Line& line, std::string_view text, bool truncated) {
     text.remove_prefix(ByteOrderMark.size());
   }
   // Only a line of more bytes than the limit can have too many characters.
-  const bool tooLong =
-      truncated || (text.size() > MaxLineLength && characterCount(text) > MaxLineLength);
-  line = {++number_, tooLong ? std::string_view{} : text, tooLong};
+  const bool tooLong = truncated || (text.size() > MaxLineLength && isTooLong(text));
+  line = {++number_, text, tooLong};
   return true;
 }

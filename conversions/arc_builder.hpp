@@ -9,14 +9,27 @@
 #include <optional>
 #include <string_view>
 
+#include "arc_rules.hpp"
 #include "base128.hpp"
 #include "pellamar/error.hpp"
 #include "pellamar/object_identifier.hpp"
 
 namespace pellamar::detail {
 
+// An identifier built in place by a reader that has checked every octet it
+// writes: its contents octets, valid once the reader is done.
+class ContentsUnderConstruction : public ObjectIdentifier {
+ public:
+  std::uint8_t* data() { return octets_.data(); }
+  std::size_t size() const { return size_; }
+  void resize(std::size_t size) { size_ = size; }
+};
+
 class ArcBuilder {
  public:
+  static constexpr std::uint64_t RootCount = RootArcRule::RootCount;
+  static constexpr std::uint64_t ChildrenOfSmallRoot = RootArcRule::ChildrenOfSmallRoot;
+
   // Up to 18 digits an arc is below 10^18, so it and the 80 that the first
   // two arcs may add stay in 64 bits.
   static constexpr std::size_t MaxSmallDigits = 18;
@@ -26,8 +39,8 @@ class ArcBuilder {
   // `digits` when they are at most MaxSmallDigits, and is ignored otherwise.
   // Fails with LeadingZero, FirstArcOutOfRange, SecondArcOutOfRange or
   // TooManyOctets.
-  std::optional<Error> add(std::string_view digits, std::uint64_t value, std::size_t offset,
-                           std::size_t length) {
+  [[gnu::always_inline]] std::optional<Error> add(std::string_view digits, std::uint64_t value,
+                                                  std::size_t offset, std::size_t length) {
     // Every arc after the second of up to 18 digits, the bulk of every
     // identifier, takes this path.
     if (arcs_ >= 2 && digits.size() <= MaxSmallDigits && (digits.size() == 1 || digits[0] != '0'))
@@ -35,7 +48,7 @@ class ArcBuilder {
       const int octets = base128Length(value);
       if (count_ + static_cast<std::size_t>(octets) <= ObjectIdentifier::MaxOctets) [[likely]] {
         ++arcs_;
-        writeBase128(octets_.data() + count_, value, octets);
+        writeBase128(contents_.data() + count_, value, octets);
         count_ += static_cast<std::size_t>(octets);
         return std::nullopt;
       }
@@ -48,14 +61,14 @@ class ArcBuilder {
 
   // The identifier of the arcs added. Fails with NoArcs (placed at
   // `lastOffset`) or OneArc.
-  std::optional<Error> finish(std::size_t lastOffset, ObjectIdentifier& out) const;
+  std::optional<Error> finish(std::size_t lastOffset, ObjectIdentifier& out);
 
  private:
   // The first two arcs, arcs of more than 18 digits, and every failure.
   std::optional<Error> addSlowly(std::string_view digits, std::uint64_t value, std::size_t offset,
                                  std::size_t length);
 
-  std::array<std::uint8_t, ObjectIdentifier::MaxOctets> octets_;  // NOLINT(*-member-init)
+  ContentsUnderConstruction contents_;
   std::size_t count_ = 0;
   std::size_t arcs_ = 0;
   std::uint64_t root_ = 0;

@@ -2,6 +2,7 @@
 #include <array>
 #include <limits>
 
+#include "arc_builder.hpp"
 #include "arc_rules.hpp"
 #include "base128.hpp"
 #include "base64_table.hpp"
@@ -82,7 +83,9 @@ class ArcReader {
       }
       start_ = dot + 1;
     }
-    arc = {value, arcStart};
+    // An empty last arc is placed at the text's last character, where the
+    // text runs out.
+    arc = {value, arcStart < size || size == 0 ? arcStart : size - 1};
     return std::nullopt;
   }
 
@@ -102,7 +105,9 @@ Error arcError(ErrorCode code, const Arc& arc, std::uint64_t number, std::uint64
 }  // namespace
 
 std::optional<Error> readDottedLenient(std::string_view text, ObjectIdentifier& out) {
-  std::array<std::uint8_t, ObjectIdentifier::MaxOctets> octets;  // NOLINT(*-member-init)
+  // Every subidentifier is written whole, in base 128 without padding.
+  detail::ContentsUnderConstruction contents;
+  std::uint8_t* const octets = contents.data();
   ArcReader arcs(text);
   Arc first{};
   if (auto error = arcs.next(first)) {
@@ -114,7 +119,9 @@ std::optional<Error> readDottedLenient(std::string_view text, ObjectIdentifier& 
                       0);
     }
     octets[0] = static_cast<std::uint8_t>(first.value);
-    return ObjectIdentifier::fromContents(std::span(octets).first(1), out);
+    contents.resize(1);
+    out = contents;
+    return std::nullopt;
   }
   Arc second{};
   if (auto error = arcs.next(second)) {
@@ -141,7 +148,7 @@ std::optional<Error> readDottedLenient(std::string_view text, ObjectIdentifier& 
     if (count + static_cast<std::size_t>(length) > ObjectIdentifier::MaxOctets) [[unlikely]] {
       return arcError(ErrorCode::TooManyOctets, arc, arcNumber, 0, value);
     }
-    detail::writeBase128(octets.data() + count, value, length);
+    detail::writeBase128(octets + count, value, length);
     count += static_cast<std::size_t>(length);
     if (arcs.done()) {
       break;
@@ -152,7 +159,9 @@ std::optional<Error> readDottedLenient(std::string_view text, ObjectIdentifier& 
     value = static_cast<std::uint64_t>(arc.value);
     ++arcNumber;
   }
-  return ObjectIdentifier::fromContents(std::span(octets).first(count), out);
+  contents.resize(count);
+  out = contents;
+  return std::nullopt;
 }
 
 }  // namespace pellamar

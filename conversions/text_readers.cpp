@@ -14,6 +14,23 @@ namespace detail {
 
 std::optional<Error> ArcBuilder::addSlowly(std::string_view digits, std::uint64_t value,
                                            std::size_t offset, std::size_t length) {
+  // The first two arcs of most identifiers: one digit, then one or two.
+  if (arcs_ == 0 && digits.size() == 1 && value < RootCount) {
+    root_ = value;
+    firstOffset_ = offset;
+    firstLength_ = length;
+    arcs_ = 1;
+    return std::nullopt;
+  }
+  if (arcs_ == 1 && (digits.size() == 1 || (digits.size() == 2 && digits[0] != '0')) &&
+      (root_ == RootCount - 1 || value < ChildrenOfSmallRoot)) {
+    value += root_ * ChildrenOfSmallRoot;
+    const int octets = base128Length(value);
+    writeBase128(contents_.data(), value, octets);
+    count_ = static_cast<std::size_t>(octets);
+    arcs_ = 2;
+    return std::nullopt;
+  }
   if (digits.size() > 1 && digits.front() == '0') {
     return Error{ErrorCode::LeadingZero, offset, length};
   }
@@ -44,7 +61,7 @@ std::optional<Error> ArcBuilder::addSlowly(std::string_view digits, std::uint64_
     if (count_ + static_cast<std::size_t>(octets) > ObjectIdentifier::MaxOctets) {
       return tooMany();
     }
-    writeBase128(octets_.data() + count_, value, octets);
+    writeBase128(contents_.data() + count_, value, octets);
     count_ += static_cast<std::size_t>(octets);
     return std::nullopt;
   }
@@ -57,18 +74,22 @@ std::optional<Error> ArcBuilder::addSlowly(std::string_view digits, std::uint64_
       count_ + static_cast<std::size_t>(number.base128Length()) > ObjectIdentifier::MaxOctets) {
     return tooMany();
   }
-  count_ = static_cast<std::size_t>(writeBase128(octets_.data() + count_, number) - octets_.data());
+  count_ =
+      static_cast<std::size_t>(writeBase128(contents_.data() + count_, number) - contents_.data());
   return std::nullopt;
 }
 
-std::optional<Error> ArcBuilder::finish(std::size_t lastOffset, ObjectIdentifier& out) const {
-  if (arcs_ == 0) {
+std::optional<Error> ArcBuilder::finish(std::size_t lastOffset, ObjectIdentifier& out) {
+  if (arcs_ == 0) [[unlikely]] {
     return Error{ErrorCode::NoArcs, lastOffset, 0};
   }
-  if (arcs_ == 1) {
+  if (arcs_ == 1) [[unlikely]] {
     return Error{ErrorCode::OneArc, firstOffset_, firstLength_};
   }
-  return ObjectIdentifier::fromContents(std::span(octets_).first(count_), out);
+  // Every arc was written whole, in base 128 without padding.
+  contents_.resize(count_);
+  out = contents_;
+  return std::nullopt;
 }
 
 }  // namespace detail

@@ -203,8 +203,18 @@ constexpr std::size_t lengthOf(Form form, std::size_t octets) {
   return 0;
 }
 
+// The tag and length of the DER encoding of `count` contents octets in
+// hexadecimal, and the blank before the contents.
+char* putDerHead(char* out, std::size_t count) {
+  std::memcpy(out, HexPairs[ObjectIdentifierTag].data(), 3);
+  std::memcpy(out + 3, HexPairs[count].data(), 3);
+  return out + 6;
+}
+
 // Writes `form` at `out`, which has room for lengthOf(form); returns the end.
-char* put(char* out, Form form, std::span<const std::uint8_t> octets) {
+// Inlined where several forms are written in a row.
+[[gnu::always_inline]] inline char* put(char* out, Form form,
+                                        std::span<const std::uint8_t> octets) {
   switch (form) {
     case Form::Dotted:
       return putArcs(out, octets, '.');
@@ -212,13 +222,8 @@ char* put(char* out, Form form, std::span<const std::uint8_t> octets) {
       return putHex(out, octets);
     case Form::Base64:
       return putBase64(out, octets);
-    case Form::DerHex: {
-      const std::array<std::uint8_t, DerHeadOctets> head = {
-          ObjectIdentifierTag, static_cast<std::uint8_t>(octets.size())};
-      out = putHex(out, head);
-      *out++ = ' ';
-      return putHex(out, octets);
-    }
+    case Form::DerHex:
+      return putHex(putDerHead(out, octets.size()), octets);
     case Form::DerBase64:
       // The tag, the length and the first contents octet make the first
       // group; the contents after their first octet encode on their own.
@@ -241,10 +246,46 @@ char* put(char* out, Form form, std::span<const std::uint8_t> octets) {
 constexpr std::size_t LongestForm = 600;
 static_assert(lengthOf(Form::CArray, ObjectIdentifier::MaxOctets) <= LongestForm);
 
+// The longest text of each form, by its value.
+constexpr auto LongestOfForm = [] {
+  std::array<std::size_t, static_cast<std::size_t>(Form::Uuid) + 1> longest{};
+  for (std::size_t form = 0; form < longest.size(); ++form) {
+    longest.at(form) = lengthOf(static_cast<Form>(form), ObjectIdentifier::MaxOctets);
+  }
+  return longest;
+}();
+
+// Room for every form of any identifier, one after another with a
+// separator between each two.
+constexpr std::size_t LongestLine = [] {
+  std::size_t length = LongestOfForm.size();
+  for (const std::size_t longest : LongestOfForm) {
+    length += longest;
+  }
+  return length;
+}();
+
+// A span smaller than a form's bound may still take a dotted form, or a
+// UUID's absence.
+[[gnu::noinline]] std::size_t writeIntoSmallSpan(const ObjectIdentifier& identifier, Form form,
+                                                 std::span<char> out) {
+  if (form == Form::Uuid && !hasUuid(identifier)) {
+    return 0;
+  }
+  std::array<char, LongestForm> text;  // NOLINT(*-member-init): only what is written is read
+  const auto length =
+      static_cast<std::size_t>(put(text.data(), form, identifier.octets()) - text.data());
+  if (length > out.size()) {
+    return 0;
+  }
+  std::memcpy(out.data(), text.data(), length);
+  return length;
+}
+
 }  // namespace
 
 std::size_t maxLength(Form form) {
-  return lengthOf(form, ObjectIdentifier::MaxOctets);
+  return LongestOfForm.at(static_cast<std::size_t>(form));
 }
 
 bool hasUuid(const ObjectIdentifier& identifier) {
@@ -267,21 +308,49 @@ bool hasUuid(const ObjectIdentifier& identifier) {
 
 std::size_t write(const ObjectIdentifier& identifier, Form form, std::span<char> out) {
   const auto octets = identifier.octets();
-  if (form == Form::Uuid && !hasUuid(identifier)) {
-    return 0;
-  }
-  const std::size_t needed = lengthOf(form, octets.size());
-  if (out.size() >= needed) [[likely]] {
+  if (out.size() >= lengthOf(form, octets.size()) && (form != Form::Uuid || hasUuid(identifier)))
+      [[likely]] {
     return static_cast<std::size_t>(put(out.data(), form, octets) - out.data());
   }
-  // The dotted forms may take less than their bound.
-  std::array<char, LongestForm> text;  // NOLINT(*-member-init): only what is written is read
-  const auto length = static_cast<std::size_t>(put(text.data(), form, octets) - text.data());
-  if (length > out.size()) {
-    return 0;
+  return writeIntoSmallSpan(identifier, form, out);
+}
+
+std::size_t write(const ObjectIdentifier& identifier, std::span<const Form> forms, char separator,
+                  std::span<char> out) {
+  const auto octets = identifier.octets();
+  // Room for the longest of every form takes the fast way; only a smaller
+  // span needs the exact lengths.
+  if (out.size() < LongestLine) [[unlikely]] {
+    std::size_t needed = forms.size();
+    for (const Form form : forms) {
+      needed += lengthOf(form, octets.size());
+    }
+    if (out.size() < needed) {
+      return 0;
+    }
   }
-  std::memcpy(out.data(), text.data(), length);
-  return length;
+  char* at = out.data();
+  // The contents' hexadecimal pairs once written, which the DER's end with.
+  const char* hex = nullptr;
+  for (const Form form : forms) {
+    if (at != out.data()) {
+      *at++ = separator;
+    }
+    if (form == Form::DerHex && hex != nullptr) {
+      at = putDerHead(at, octets.size());
+      const std::size_t length = hexLength(octets.size());
+      std::memcpy(at, hex, length);
+      at += length;
+      continue;
+    }
+    if (form == Form::Hex) {
+      hex = at;
+    } else if (form == Form::Uuid && !hasUuid(identifier)) {
+      continue;
+    }
+    at = put(at, form, octets);
+  }
+  return static_cast<std::size_t>(at - out.data());
 }
 
 void append(const ObjectIdentifier& identifier, Form form, std::string& out) {

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <tuple>
 
 #include "objid_buffer.hpp"
 #include "pellamar/readers.hpp"
@@ -60,12 +59,17 @@ inline void requireFormsReadBack(const ObjectIdentifier& identifier) {
     // "{ 1 2 840 }" less its braces is the blank-separated arcs.
     return readBlankArcs(text.substr(2, text.size() - 4), out);
   });
-  for (const auto& [form, text, der] : {std::tuple{Form::Hex, OctetText::Hex, false},
-                                        {Form::Base64, OctetText::Base64, false},
-                                        {Form::DerHex, OctetText::Hex, true},
-                                        {Form::DerBase64, OctetText::Base64, true}}) {
-    readsBack(form, [text, der](std::string_view written, ObjectIdentifier& out) {
-      return readOctetText(written, text, der, Reading::Strict, out);
+  struct OctetForm {
+    Form form;
+    OctetText text;
+    bool der;
+  };
+  for (const OctetForm written : {OctetForm{Form::Hex, OctetText::Hex, false},
+                                  OctetForm{Form::Base64, OctetText::Base64, false},
+                                  OctetForm{Form::DerHex, OctetText::Hex, true},
+                                  OctetForm{Form::DerBase64, OctetText::Base64, true}}) {
+    readsBack(written.form, [written](std::string_view text, ObjectIdentifier& out) {
+      return readOctetText(text, written.text, written.der, Reading::Strict, out);
     });
   }
   if (hasUuid(identifier)) {

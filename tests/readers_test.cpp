@@ -404,6 +404,10 @@ INSTANTIATE_TEST_SUITE_P(
                         ErrorCode::NotInIdentifier, 1,
                         "The character \"x\" at position 1 cannot stand in an identifier, which "
                         "has only digits and full stops."},
+        TextFailureCase{"LenientEmptyLastArcBeyond100", TextReader::Lenient,
+                        identifierOfOctets(100) + ".", ErrorCode::TooManyOctets, 202,
+                        "The identifier needs more than 100 octets: arc 102 (0 at position 202) no "
+                        "longer fits."},
         TextFailureCase{"LenientArcTooLarge", TextReader::Lenient, "  1.2.4294967296",
                         ErrorCode::ArcAboveLargest, 7,
                         "The arc 4294967296 at position 7 is larger than 2147483647."}),

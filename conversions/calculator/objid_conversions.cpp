@@ -17,10 +17,6 @@ namespace {
 
 using detail::LargestLenientArc;
 
-// The most contents octets an identifier may take; the buffer holds one
-// more, for the first subidentifier split into two arcs.
-constexpr int MaxContentsOctets = static_cast<int>(ObjectIdentifier::MaxOctets);
-
 // An arc, the first subidentifier or a run of octets read as one, held to
 // the calculator's 32-bit arcs. `arc` names it for a message, 0 for the
 // first subidentifier; `offset` is where its failure is placed.

@@ -22,7 +22,7 @@ class ObjectIdentifier {
   static constexpr std::size_t MaxOctets = 100;
 
   // 0.0, the identifier of the single octet 00.
-  ObjectIdentifier() = default;
+  ObjectIdentifier() { octets_[0] = 0; }
 
   // The identifier whose contents octets are `octets`, when they are one
   // (X.690 8.19.2): 1 to 100 octets, each subidentifier closed by an octet
@@ -38,8 +38,12 @@ class ObjectIdentifier {
     return std::ranges::equal(octets(), other.octets());
   }
 
- private:
-  std::array<std::uint8_t, MaxOctets> octets_{};
+ protected:
+  // The library's readers build values in place, in a class derived from
+  // this one, once they have checked what they read.
+  // Only the first size_ octets are ever read; the rest are left unfilled,
+  // as filling them would cost every value more than its whole reading.
+  std::array<std::uint8_t, MaxOctets> octets_;  // NOLINT(*-member-init)
   std::size_t size_ = 1;
 };
 

@@ -43,6 +43,13 @@ std::size_t maxLength(Form form);
 // the identifier has no UUID.
 std::size_t write(const ObjectIdentifier& identifier, Form form, std::span<char> out);
 
+// Writes several forms of `identifier` at the start of `out`, each after
+// `separator` but the first, as one line of fields (a Uuid of an identifier
+// that has none as an empty field); returns the count of characters
+// written, or 0, writing nothing, when `out` is too small for them all.
+std::size_t write(const ObjectIdentifier& identifier, std::span<const Form> forms, char separator,
+                  std::span<char> out);
+
 // Appends `form` of `identifier` to `out` (nothing for Uuid when the
 // identifier has no UUID).
 void append(const ObjectIdentifier& identifier, Form form, std::string& out);
