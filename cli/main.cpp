@@ -187,7 +187,7 @@ int run(int argc, char* argv[]) {
         ->excludes(tsvOption);
     command->add_flag("--names", options.names, "with --tsv, add the identifier's name as a field");
     command->add_flag("--uuid", options.uuid,
-                      "with --tsv, end with the UUID of an identifier under 2.25");
+                      "with --tsv, end with the UUID of an identifier 2.25.N");
   };
 
   CLI::App* encode = app.add_subcommand("encode", "convert identifiers to octets and Base64");

@@ -286,6 +286,28 @@ KwZj${tab}1.3.6.99${tab}" "pellamar-cli: warning: $work/missing.cfg: cannot be r
   decode --tsv --names
 input=""
 
+# With no variable set, dumpasn1's own file is found where the package
+# puts it; indented lines with blanks after them are read; exactly one
+# damaged line is warned of; a file that cannot be read is warned of; an
+# ambiguous name shows three identifiers and how many more.
+if [ -r /etc/dumpasn1/dumpasn1.cfg ]; then
+  program=bash expect dumpasn1_default_file 0 "blowfishECB" "" \
+    -c 'env -u PELLAMAR_DUMPASN1_CFG -u DUMPASN1_PATH HOME=/nonexistent "$0" decode --tsv --names KwYBBAGXVQEBAQ== | cut -f3' "$cli"
+fi
+printf '  OID = 1 3 6 1 4 1 99999 7  \n  Description = indentedName  \nnot an entry\n' >"$work/one-damaged.cfg"
+PELLAMAR_DUMPASN1_CFG=$work/one-damaged.cfg expect dumpasn1_indented_and_one_damaged 0 \
+  "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}indentedName" \
+  "pellamar-cli: warning: $work/one-damaged.cfg:3: not an entry of dumpasn1's form, nor are 0 more lines; the other names are used" \
+  decode --tsv --names KwYBBAGGjR8H
+PELLAMAR_DUMPASN1_CFG=$work expect dumpasn1_unreadable 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}" \
+  "~^pellamar-cli: warning: $work: cannot be read" decode --tsv --names KwYBBAGGjR8H
+for arc in 1 2 3 4 5; do
+  printf 'OID = 1 3 6 1 4 1 99999 %s\nDescription = fiveTwins\n\n' "$arc"
+done >"$work/five.cfg"
+PELLAMAR_DUMPASN1_CFG=$work/five.cfg expect ambiguous_name_counts_the_rest 1 "" \
+  "~^pellamar-cli: 1:1: The name \"fiveTwins\" is ambiguous: it names \"1\\.3\\.6\\.1\\.4\\.1\\.99999\\.[0-9]\", \"[0-9.]*\", \"[0-9.]*\" and 2 more; give the identifier instead\\.$" \
+  encode fiveTwins
+
 # Standard input: a carriage return dropped, blanks and tabs trimmed, empty
 # lines skipped but counted, a last line without a line break read.
 input=$' 2.16.840.1\t\r\n\n01.2\n2.5'
@@ -308,6 +330,98 @@ pellamar-cli: 4:65537: The line is longer than 65536 characters, longer than any
   -c 'set -o pipefail; "$0" encode --lenient --tsv | cut -f2' "$cli"
 input=""
 
+# Behaviours held at their boundaries: lower-case hexadecimal, the
+# warnings, the advice to quote only for what looks like a dump, padding
+# after a group of three, the places of faults in the octets.
+expect hex_lower_case_padding 1 "" \
+  "pellamar-cli: 1:9: The octet 80 at position 9 pads a subidentifier with a leading zero digit, which X.690 does not allow; --lenient reads it by its value." \
+  decode --hex 2b06a1018001
+expect hex_lower_case_lenient 0 "1.3.6.4225.1" "" decode --hex --lenient 2b06a1018001
+expect hex_warning_lower_case 0 "2.1464170.1632186.127.7837" \
+  "pellamar-cli: 1:1: warning: the text is hexadecimal octets too; it is read as Base64, and --hex would read \"1.2.840.113549\"." \
+  decode 2a864886f70d
+expect hex_warning_eight_digits 0 "2.11199.58.1631925" \
+  "pellamar-cli: 1:1: warning: the text is hexadecimal octets too; it is read as Base64, and --hex would read \"1.2.840.1\"." \
+  decode 2A864801
+expect smallest_whole_encoding_warning 0 "0.6.1.42" \
+  "pellamar-cli: 1:1: warning: these octets look like a whole DER encoding (tag 06, length 1); they are read as contents, and --der would read \"1.2\"." \
+  decode BgEq
+expect der_lenient_no_octets 1 "" \
+  "pellamar-cli: 1:1: There are no octets, so there is no DER encoding to read." decode --der --lenient A
+expect lenient_no_octets 1 "" \
+  "pellamar-cli: 1:1: There are no octets, so there is no identifier to show." decode --lenient A
+expect no_quoting_advice_for_non_hexadecimal 1 "" "pellamar-cli: 1:1: The character \"z\" at position 1 is not a hexadecimal digit.
+pellamar-cli: 2:1: The character \"y\" at position 1 is not a hexadecimal digit." decode --hex zz yy
+expect padding_after_three 1 "" \
+  "pellamar-cli: 1:5: The \"=\" at position 5 is one too many: after 3 characters of a group of four, at most 1 \"=\" may follow." \
+  decode KgM==
+program=bash expect value_notation_and_blank_arcs_limits 1 "" "pellamar-cli: 1:9: The character \"m\" at position 9 cannot stand in value notation, which has numbers, and names with their numbers, separated by blanks.
+pellamar-cli: 2:7: The arc at position 7 starts with a zero; arcs are written without leading zeros.
+pellamar-cli: 3:9: The arc at position 9 starts with a zero; arcs are written without leading zeros.
+pellamar-cli: 4:203: The identifier needs more than 100 octets: arc 102 (1 at position 203) no longer fits.
+pellamar-cli: 5:3: The name \"iso\" at position 3 has no number in its parentheses; value notation writes iso(5).
+pellamar-cli: 6:7: The number of \"iso\" at position 7 is not closed by \")\"." \
+  -c '"$0" encode "$@"' "$cli" "{ iso(1)member-body(2) }" "{ 1 2 03 }" "1 2 840 0113549" \
+  "1 2$(printf ' 1%.0s' $(seq 100))" "{ iso(" "{ iso(1"
+expect one_octet_names 0 "member-body${tab}2A${tab}Kg==${tab}06 01 2A${tab}BgEq
+X500${tab}55${tab}VQ==${tab}06 01 55${tab}BgFV" "" encode --tsv member-body X500
+program=bash expect crlf_and_blank_first_line 0 "1.2.3${tab}2A 03
+1.2${tab}2A" "" -c 'printf "1.2.3\r\n\n1.2\n" | "$0" encode --tsv | cut -f1,2' "$cli"
+
+# Mended: names hold no character that acts on the terminal; a UUID only
+# for 2.25.N; the names under joint-iso-itu-t stand alone; ASN.1
+# identifiers as X.680 writes them; a UUID's fault where it is.
+input=$'abc\033]0;pwned\007\n'
+expect name_with_escape 1 "" \
+  "pellamar-cli: 1:4: The control character U+001B ESCAPE at position 4 cannot stand in a name." encode
+input=""
+expect name_with_line_break 1 "" \
+  "pellamar-cli: 1:3: The control character U+000A LINE FEED at position 3 cannot stand in a name." \
+  encode $'ab\ncd'
+expect no_uuid_below_uuid_arc 0 "2.25.5.7${tab}69 05 07${tab}aQUH${tab}06 03 69 05 07${tab}BgNpBQc=${tab}" "" \
+  encode --tsv --uuid 2.25.5.7
+expect no_uuid_line_below_uuid_arc 0 "2.25.5.7
+2.25.25
+  UUID             00000000-0000-0000-0000-000000000019" "" decode aQUH aRk=
+expect joint_names_alone 1 "{ joint-iso-itu-t country 840 }${tab}60 86 48${tab}YIZI${tab}06 03 60 86 48${tab}BgNghkg=" \
+  "pellamar-cli: 2:3: The name \"Iso\" at position 3 is not an ASN.1 identifier, which starts with a lower-case letter and has no hyphen at its end or next to another.
+pellamar-cli: 3:3: The name \"i--so\" at position 3 is not an ASN.1 identifier, which starts with a lower-case letter and has no hyphen at its end or next to another." \
+  encode --tsv "{ joint-iso-itu-t country 840 }" "{ Iso(1) 2 }" "{ i--so(1) 2 }"
+expect uuid_cut_short 1 "" \
+  "pellamar-cli: 1:44: The UUID ends at position 44 too early: a UUID is 32 hexadecimal digits in groups of 8-4-4-4-12, separated by hyphens." \
+  encode urn:uuid:f81d4fae-7dec-11d0-a765-00a0c91e6bf
+
+# JSON of any item: non-ASCII, quotes and backslashes, and 120,000
+# controls, whose escapes are larger than an output block, after earlier
+# output.
+program=bash expect json_items 0 '"1.2é"
+"1.2\"\\"' "" -c '"$0" encode --lenient --json "1.2é" "1.2\"\\" | python3 -c "
+import json, sys
+for line in sys.stdin:
+    print(json.dumps(json.loads(line)[\"item\"], ensure_ascii=False))"' "$cli"
+program=bash expect json_large_items 0 "0.0 120000
+1.2 3" "" -c '"$0" encode --lenient --json 1.2 "$(head -c 120000 /dev/zero | tr "\0" "\1")" 1.2 \
+  2>/dev/null | python3 -c "
+import json, sys
+for line in sys.stdin:
+    item = json.loads(line)
+    if item[\"line\"] > 1:
+        print(item[\"identifier\"], len(item[\"item\"]))"' "$cli"
+
+# Lines are counted in characters: 40,000 two-byte characters are an item;
+# a byte-order mark does not count.
+input="$(head -c 40000 /dev/zero | sed 's/\x0/é/g')"$'\n'
+expect line_of_wide_characters 1 "" \
+  "pellamar-cli: 1:1: The character \"é\" at position 1 cannot stand in an identifier, which has only digits and full stops." \
+  encode
+input=$'\xef\xbb\xbf'"1.2$(head -c 65533 /dev/zero | tr '\0' ' ')"$'\n'"1.2$(head -c 65534 /dev/zero | tr '\0' ' ')"$'\n'
+expect line_limit_after_byte_order_mark 1 "1.2${tab}2A${tab}Kg==${tab}06 01 2A${tab}BgEq" \
+  "pellamar-cli: 2:65537: The line is longer than 65536 characters, longer than any item, and was skipped." \
+  encode --tsv
+input=""
+# Out of memory is a failure, reported.
+program=bash expect out_of_memory 1 "" "~^pellamar-cli: " -c 'ulimit -v 13000; "$0" encode 1.2' "$cli"
+
 # The command line itself.
 expect help 0 "~^Usage: pellamar-cli encode .*
 Options:
@@ -319,7 +433,7 @@ encode: convert identifiers to octets and Base64
   --tsv           write one line of tab-separated fields per item
   --json          write one JSON object per item, one per line
   --names         with --tsv, add the identifier's name as a field
-  --uuid          with --tsv, end with the UUID of an identifier under 2.25
+  --uuid          with --tsv, end with the UUID of an identifier 2.25.N
 
 decode: convert Base64 or hexadecimal octets to identifiers
   --lenient       read octets as the Pellamar window does
@@ -328,7 +442,7 @@ decode: convert Base64 or hexadecimal octets to identifiers
   --tsv           write one line of tab-separated fields per item
   --json          write one JSON object per item, one per line
   --names         with --tsv, add the identifier's name as a field
-  --uuid          with --tsv, end with the UUID of an identifier under 2.25
+  --uuid          with --tsv, end with the UUID of an identifier 2.25.N
 .*Exit status:" "" --help
 expect version 0 "~^pellamar-cli $version
 " "" --version
