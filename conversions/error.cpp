@@ -138,8 +138,10 @@ std::string describe(const Error& error, std::string_view input, const ErrorPlac
              "(5).";
     }
     case ErrorCode::NumberNotClosed: {
-      const std::string_view name =
-          error.number < input.size() ? input.substr(error.number, error.other) : "";
+      const std::string_view name = error.number < input.size()
+                                        ? input.substr(static_cast<std::size_t>(error.number),
+                                                       static_cast<std::size_t>(error.other))
+                                        : "";
       return "The number of " + quoted(name) + at(place) + " is not closed by \")\".";
     }
     case ErrorCode::NotAsn1Identifier:
@@ -210,15 +212,18 @@ std::string describe(const Error& error, std::string_view input, const ErrorPlac
     case ErrorCode::NoDerOctets:
       return "There are no octets, so there is no DER encoding to read.";
     case ErrorCode::NotObjectIdentifierTag:
-      return "The tag is " + detail::hexPair(static_cast<std::uint8_t>(error.number)) +
-             ", but the DER encoding of an object identifier starts with the tag 06.";
+    case ErrorCode::LongFormLength: {
+      const std::string octet = detail::hexPair(static_cast<std::uint8_t>(error.number));
+      return error.code == ErrorCode::NotObjectIdentifierTag
+                 ? "The tag is " + octet +
+                       ", but the DER encoding of an object identifier starts with the tag 06."
+                 : "The length octet " + octet +
+                       " opens a long-form length, but DER writes a length below 128 in one octet.";
+    }
     case ErrorCode::NoLength:
       return "The octets end after the tag 06, where the length should follow.";
     case ErrorCode::IndefiniteLength:
       return "The length octet is 80, the indefinite form, which DER does not allow.";
-    case ErrorCode::LongFormLength:
-      return "The length octet " + detail::hexPair(static_cast<std::uint8_t>(error.number)) +
-             " opens a long-form length, but DER writes a length below 128 in one octet.";
     case ErrorCode::LengthMismatch:
       return "The length is " + number(error.number) + ", but " + number(error.other) +
              " octets of contents follow it.";

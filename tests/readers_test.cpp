@@ -139,25 +139,15 @@ INSTANTIATE_TEST_SUITE_P(Boundaries, AnySizeTest, testing::ValuesIn(anySizeVecto
                          rowName<AnySizeVector>);
 
 // The readers of identifier texts, by name.
-enum class TextReader { Dotted, Lenient, ValueNotation, BlankArcs, Uuid, Any };
-
-std::optional<Error> readText(TextReader reader, std::string_view text, ObjectIdentifier& out) {
-  switch (reader) {
-    case TextReader::Dotted:
-      return readDotted(text, out);
-    case TextReader::Lenient:
-      return readDottedLenient(text, out);
-    case TextReader::ValueNotation:
-      return readValueNotation(text, out);
-    case TextReader::BlankArcs:
-      return readBlankArcs(text, out);
-    case TextReader::Uuid:
-      return readUuid(text, out);
-    case TextReader::Any:
-      return readIdentifier(text, out);
-  }
-  return std::nullopt;
-}
+using TextReader = std::optional<Error> (*)(std::string_view, ObjectIdentifier&);
+constexpr struct {
+  TextReader Dotted = readDotted;
+  TextReader Lenient = readDottedLenient;
+  TextReader ValueNotation = readValueNotation;
+  TextReader BlankArcs = readBlankArcs;
+  TextReader Uuid = readUuid;
+  TextReader Any = readIdentifier;
+} Readers;
 
 struct TextCase {
   const char* name;
@@ -170,7 +160,7 @@ class TextTest : public testing::TestWithParam<TextCase> {};
 
 TEST_P(TextTest, ReadsTheIdentifier) {
   ObjectIdentifier identifier;
-  const auto error = readText(GetParam().reader, GetParam().text, identifier);
+  const auto error = GetParam().reader(GetParam().text, identifier);
   ASSERT_FALSE(error) << describe(*error, GetParam().text, latin1Place(*error, GetParam().text));
   EXPECT_EQ(octetsOf(identifier), GetParam().octets);
 }
@@ -182,56 +172,50 @@ const Octets X667Uuid = {0x69, 0x83, 0xF0, 0x9D, 0xA7, 0xEB, 0xCF, 0xDE, 0xE0, 0
 INSTANTIATE_TEST_SUITE_P(
     Forms, TextTest,
     testing::Values(
-        TextCase{"UrnPrefixInAnyCase", TextReader::Dotted, "urn:OID:2.5.4.3", {0x55, 0x04, 0x03}},
-        TextCase{"LeadingFullStop", TextReader::Dotted, ".1.3.6.1", {0x2B, 0x06, 0x01}},
-        TextCase{"NamesAndNumbers", TextReader::ValueNotation,
+        TextCase{"UrnPrefixInAnyCase", Readers.Dotted, "urn:OID:2.5.4.3", {0x55, 0x04, 0x03}},
+        TextCase{"LeadingFullStop", Readers.Dotted, ".1.3.6.1", {0x2B, 0x06, 0x01}},
+        TextCase{"NamesAndNumbers", Readers.ValueNotation,
                  "{ iso(1) member-body(2) us(840) rsadsi(113549) }", Rsadsi},
+        TextCase{"NumbersWithoutBlanks", Readers.ValueNotation, "{1 2 840}", {0x2A, 0x86, 0x48}},
         TextCase{
-            "NumbersWithoutBlanks", TextReader::ValueNotation, "{1 2 840}", {0x2A, 0x86, 0x48}},
-        TextCase{"IsoNamesAlone",
-                 TextReader::ValueNotation,
-                 "{ iso member-body 840 }",
-                 {0x2A, 0x86, 0x48}},
+            "IsoNamesAlone", Readers.ValueNotation, "{ iso member-body 840 }", {0x2A, 0x86, 0x48}},
         TextCase{"BlanksInParentheses",
-                 TextReader::ValueNotation,
+                 Readers.ValueNotation,
                  "{ joint-iso-itu-t ds ( 5 ) 4 3 }",
                  {0x55, 0x04, 0x03}},
         TextCase{"JointNameAlone",
-                 TextReader::ValueNotation,
+                 Readers.ValueNotation,
                  "{ joint-iso-itu-t country 840 }",
                  {0x60, 0x86, 0x48}},
         TextCase{"JointCcittNameAlone",
-                 TextReader::ValueNotation,
+                 Readers.ValueNotation,
                  "{ joint-iso-ccitt uuid 7 }",
                  {0x69, 0x07}},
-        TextCase{
-            "ItuTNameAlone", TextReader::ValueNotation, "{ itu-t data 2342 }", {0x09, 0x92, 0x26}},
+        TextCase{"ItuTNameAlone", Readers.ValueNotation, "{ itu-t data 2342 }", {0x09, 0x92, 0x26}},
         TextCase{"NameAloneUnderNumber",
-                 TextReader::ValueNotation,
+                 Readers.ValueNotation,
                  "{ 1 member-body 840 }",
                  {0x2A, 0x86, 0x48}},
-        TextCase{"TabsBetweenArcs", TextReader::BlankArcs, "1\t2  840", {0x2A, 0x86, 0x48}},
-        TextCase{"X667Example", TextReader::Uuid, "urn:uuid:f81d4fae-7dec-11d0-a765-00a0c91e6bf6",
+        TextCase{"TabsBetweenArcs", Readers.BlankArcs, "1\t2  840", {0x2A, 0x86, 0x48}},
+        TextCase{"X667Example", Readers.Uuid, "urn:uuid:f81d4fae-7dec-11d0-a765-00a0c91e6bf6",
                  X667Uuid},
-        TextCase{"BareUpperCase", TextReader::Uuid, "F81D4FAE-7DEC-11D0-A765-00A0C91E6BF6",
+        TextCase{"BareUpperCase", Readers.Uuid, "F81D4FAE-7DEC-11D0-A765-00A0C91E6BF6", X667Uuid},
+        TextCase{"PrefixInUpperCase", Readers.Uuid, "URN:UUID:f81d4fae-7dec-11d0-a765-00a0c91e6bf6",
                  X667Uuid},
-        TextCase{"PrefixInUpperCase", TextReader::Uuid,
-                 "URN:UUID:f81d4fae-7dec-11d0-a765-00a0c91e6bf6", X667Uuid},
-        TextCase{"NilUuid", TextReader::Uuid, "00000000-0000-0000-0000-000000000000", {0x69, 0x00}},
-        TextCase{"LargestUuid", TextReader::Uuid, "ffffffff-ffff-ffff-ffff-ffffffffffff",
+        TextCase{"NilUuid", Readers.Uuid, "00000000-0000-0000-0000-000000000000", {0x69, 0x00}},
+        TextCase{"LargestUuid", Readers.Uuid, "ffffffff-ffff-ffff-ffff-ffffffffffff",
                  octets({0x69, 0x83}, 0xFF, 17, {0x7F})},
-        TextCase{"AnyTakesUuidStartingWithLetter", TextReader::Any,
+        TextCase{"AnyTakesUuidStartingWithLetter", Readers.Any,
                  "F81D4FAE-7DEC-11D0-A765-00A0C91E6BF6", X667Uuid},
         TextCase{"AnyTakesUuidStartingWithDigit",
-                 TextReader::Any,
+                 Readers.Any,
                  "00000000-0000-0000-0000-000000000005",
                  {0x69, 0x05}},
-        TextCase{"AnyTakesBlankArcs", TextReader::Any, "1 2 840 113549", Rsadsi},
-        TextCase{"AnyTakesValueNotation", TextReader::Any, "{ 1 2 }", {0x2A}},
-        TextCase{"AnyTakesUrn", TextReader::Any, "urn:oid:1.2", {0x2A}},
-        TextCase{"LenientLoneArc", TextReader::Lenient, "5", {0x05}},
-        TextCase{
-            "LenientReadsUntilNonDigit", TextReader::Lenient, "2.16.8x40.1", {0x60, 0x08, 0x01}}),
+        TextCase{"AnyTakesBlankArcs", Readers.Any, "1 2 840 113549", Rsadsi},
+        TextCase{"AnyTakesValueNotation", Readers.Any, "{ 1 2 }", {0x2A}},
+        TextCase{"AnyTakesUrn", Readers.Any, "urn:oid:1.2", {0x2A}},
+        TextCase{"LenientLoneArc", Readers.Lenient, "5", {0x05}},
+        TextCase{"LenientReadsUntilNonDigit", Readers.Lenient, "2.16.8x40.1", {0x60, 0x08, 0x01}}),
     rowName<TextCase>);
 
 struct TextFailureCase {
@@ -249,7 +233,7 @@ TEST_P(TextFailureTest, FailsWithMessageAtPosition) {
   const TextFailureCase& row = GetParam();
   ObjectIdentifier identifier;
   const ObjectIdentifier before = identifier;
-  const auto error = readText(row.reader, row.text, identifier);
+  const auto error = row.reader(row.text, identifier);
   ASSERT_TRUE(error);
   const ErrorPlace place = latin1Place(*error, row.text);
   EXPECT_EQ(error->code, row.code);
@@ -264,151 +248,148 @@ constexpr std::string_view UuidShape =
 INSTANTIATE_TEST_SUITE_P(
     BadTexts, TextFailureTest,
     testing::Values(
-        TextFailureCase{"OctetBeyond100", TextReader::Dotted, identifierOfOctets(101),
+        TextFailureCase{"OctetBeyond100", Readers.Dotted, identifierOfOctets(101),
                         ErrorCode::TooManyOctets, 203,
                         "The identifier needs more than 100 octets: arc 102 (1 at position 203) no "
                         "longer fits."},
-        TextFailureCase{"OnePastLargestArc", TextReader::Dotted,
+        TextFailureCase{"OnePastLargestArc", Readers.Dotted,
                         "2." + std::string(LargestArcUnder2, 0, 210) + "6",
                         ErrorCode::TooManyOctets, 3,
                         "The identifier needs more than 100 octets: arc 2 "
                         "(526013590154837350724098... at position 3) no longer fits."},
-        TextFailureCase{"ArcOf212Digits", TextReader::Dotted, "1.2.1" + std::string(211, '0'),
+        TextFailureCase{"ArcOf212Digits", Readers.Dotted, "1.2.1" + std::string(211, '0'),
                         ErrorCode::TooManyOctets, 5,
                         "The identifier needs more than 100 octets: arc 3 "
                         "(100000000000000000000000... at position 5) no longer fits."},
-        TextFailureCase{"LeadingZero", TextReader::Dotted, "1.00", ErrorCode::LeadingZero, 3,
+        TextFailureCase{"LeadingZero", Readers.Dotted, "1.00", ErrorCode::LeadingZero, 3,
                         "The arc at position 3 starts with a zero; arcs are written without "
                         "leading zeros."},
-        TextFailureCase{"HugeFirstArc", TextReader::Dotted, std::string(30, '9') + ".1",
+        TextFailureCase{"HugeFirstArc", Readers.Dotted, std::string(30, '9') + ".1",
                         ErrorCode::FirstArcOutOfRange, 1,
                         "The first arc is 999999999999999999999999... (at position 1), but it must "
                         "be 0, 1 or 2."},
-        TextFailureCase{"SecondArcOf40Under1", TextReader::Dotted, "1.40",
+        TextFailureCase{"SecondArcOf40Under1", Readers.Dotted, "1.40",
                         ErrorCode::SecondArcOutOfRange, 3,
                         "Under the arc 1 the second arc must be at most 39, but it is 40 (at "
                         "position 3)."},
-        TextFailureCase{"HugeSecondArcUnder0", TextReader::Dotted, "0.1" + std::string(30, '0'),
+        TextFailureCase{"HugeSecondArcUnder0", Readers.Dotted, "0.1" + std::string(30, '0'),
                         ErrorCode::SecondArcOutOfRange, 3,
                         "Under the arc 0 the second arc must be at most 39, but it is "
                         "100000000000000000000000... (at position 3)."},
-        TextFailureCase{"PrefixAlone", TextReader::Dotted, "urn:oid:", ErrorCode::NoArcsAfterPrefix,
-                        8, "The identifier has no arcs after its prefix."},
-        TextFailureCase{"FullStopAlone", TextReader::Dotted, ".", ErrorCode::NoArcsAfterPrefix, 1,
+        TextFailureCase{"PrefixAlone", Readers.Dotted, "urn:oid:", ErrorCode::NoArcsAfterPrefix, 8,
                         "The identifier has no arcs after its prefix."},
-        TextFailureCase{"Empty", TextReader::Dotted, "", ErrorCode::NoArcs, 1,
+        TextFailureCase{"FullStopAlone", Readers.Dotted, ".", ErrorCode::NoArcsAfterPrefix, 1,
+                        "The identifier has no arcs after its prefix."},
+        TextFailureCase{"Empty", Readers.Dotted, "", ErrorCode::NoArcs, 1,
                         "The identifier has no arcs."},
-        TextFailureCase{"EndsWithFullStop", TextReader::Dotted, "1.2.", ErrorCode::EndsWithFullStop,
-                        4,
+        TextFailureCase{"EndsWithFullStop", Readers.Dotted, "1.2.", ErrorCode::EndsWithFullStop, 4,
                         "The identifier ends with a full stop at position 4, where another arc "
                         "should follow."},
-        TextFailureCase{"TwoFullStops", TextReader::Dotted, "1..2", ErrorCode::FullStopWithoutArc,
-                        3,
+        TextFailureCase{"TwoFullStops", Readers.Dotted, "1..2", ErrorCode::FullStopWithoutArc, 3,
                         "The full stop at position 3 does not follow an arc: arcs are separated "
                         "by single full stops."},
         TextFailureCase{
-            "Blank", TextReader::Dotted, "1.2 .3", ErrorCode::NotInIdentifier, 4,
+            "Blank", Readers.Dotted, "1.2 .3", ErrorCode::NotInIdentifier, 4,
             "The character \" \" at position 4 cannot stand in an identifier, which has "
             "only digits and full stops."},
-        TextFailureCase{"OtherUrn", TextReader::Dotted, "urn:foo", ErrorCode::NotInIdentifier, 1,
+        TextFailureCase{"OtherUrn", Readers.Dotted, "urn:foo", ErrorCode::NotInIdentifier, 1,
                         "The character \"u\" at position 1 cannot stand in an identifier, which "
                         "has only digits and full stops."},
-        TextFailureCase{"OneArc", TextReader::Dotted, "2", ErrorCode::OneArc, 1,
+        TextFailureCase{"OneArc", Readers.Dotted, "2", ErrorCode::OneArc, 1,
                         "The identifier has only one arc at position 1; it needs at least two."},
-        TextFailureCase{"AfterClosingBrace", TextReader::ValueNotation, "{ 1 2 }x",
+        TextFailureCase{"AfterClosingBrace", Readers.ValueNotation, "{ 1 2 }x",
                         ErrorCode::AfterClosingBrace, 8,
                         "The character \"x\" at position 8 follows the closing \"}\" of the value "
                         "notation."},
-        TextFailureCase{"Comma", TextReader::ValueNotation, "{ 1, 2 }",
-                        ErrorCode::NotInValueNotation, 4,
+        TextFailureCase{"Comma", Readers.ValueNotation, "{ 1, 2 }", ErrorCode::NotInValueNotation,
+                        4,
                         "The character \",\" at position 4 cannot stand in value notation, which "
                         "has numbers, and names with their numbers, separated by blanks."},
-        TextFailureCase{"NameStuckToNext", TextReader::ValueNotation, "{ iso(1)member-body(2) }",
+        TextFailureCase{"NameStuckToNext", Readers.ValueNotation, "{ iso(1)member-body(2) }",
                         ErrorCode::NotInValueNotation, 9,
                         "The character \"m\" at position 9 cannot stand in value notation, which "
                         "has numbers, and names with their numbers, separated by blanks."},
-        TextFailureCase{"NoClosingBrace", TextReader::ValueNotation, "{ 1 2",
-                        ErrorCode::NoClosingBrace, 5,
-                        "The value notation ends at position 5 without its closing \"}\"."},
-        TextFailureCase{"NameBelowSecondLevel", TextReader::ValueNotation, "{ us 2 }",
+        TextFailureCase{"NoClosingBrace", Readers.ValueNotation, "{ 1 2", ErrorCode::NoClosingBrace,
+                        5, "The value notation ends at position 5 without its closing \"}\"."},
+        TextFailureCase{"NameBelowSecondLevel", Readers.ValueNotation, "{ us 2 }",
                         ErrorCode::NameNeedsNumber, 3,
                         "The name \"us\" at position 3 needs its number: only the names of the "
                         "first two levels stand alone, so write us(N)."},
-        TextFailureCase{"EmptyParentheses", TextReader::ValueNotation, "{ iso() }",
+        TextFailureCase{"EmptyParentheses", Readers.ValueNotation, "{ iso() }",
                         ErrorCode::NoNumberInParentheses, 3,
                         "The name \"iso\" at position 3 has no number in its parentheses; value "
                         "notation writes iso(5)."},
-        TextFailureCase{"EndsAtParenthesis", TextReader::ValueNotation, "{ iso(",
+        TextFailureCase{"EndsAtParenthesis", Readers.ValueNotation, "{ iso(",
                         ErrorCode::NoNumberInParentheses, 3,
                         "The name \"iso\" at position 3 has no number in its parentheses; value "
                         "notation writes iso(5)."},
-        TextFailureCase{"NumberNotClosed", TextReader::ValueNotation, "{ iso(1 }",
+        TextFailureCase{"NumberNotClosed", Readers.ValueNotation, "{ iso(1 }",
                         ErrorCode::NumberNotClosed, 7,
                         "The number of \"iso\" at position 7 is not closed by \")\"."},
-        TextFailureCase{"EndsAfterNumber", TextReader::ValueNotation, "{ iso(1",
+        TextFailureCase{"EndsAfterNumber", Readers.ValueNotation, "{ iso(1",
                         ErrorCode::NumberNotClosed, 7,
                         "The number of \"iso\" at position 7 is not closed by \")\"."},
-        TextFailureCase{"FirstArcThree", TextReader::ValueNotation, "{ 3 }",
+        TextFailureCase{"FirstArcThree", Readers.ValueNotation, "{ 3 }",
                         ErrorCode::FirstArcOutOfRange, 3,
                         "The first arc is 3 (at position 3), but it must be 0, 1 or 2."},
-        TextFailureCase{"LaterLeadingZero", TextReader::ValueNotation, "{ 1 2 03 }",
+        TextFailureCase{"LaterLeadingZero", Readers.ValueNotation, "{ 1 2 03 }",
                         ErrorCode::LeadingZero, 7,
                         "The arc at position 7 starts with a zero; arcs are written without "
                         "leading zeros."},
-        TextFailureCase{"SecondNamedArcOutOfRange", TextReader::ValueNotation, "{ itu-t 45 }",
+        TextFailureCase{"SecondNamedArcOutOfRange", Readers.ValueNotation, "{ itu-t 45 }",
                         ErrorCode::SecondArcOutOfRange, 9,
                         "Under the arc 0 the second arc must be at most 39, but it is 45 (at "
                         "position 9)."},
-        TextFailureCase{"OnlyOneArc", TextReader::ValueNotation, "{ 1 }", ErrorCode::OneArc, 3,
+        TextFailureCase{"OnlyOneArc", Readers.ValueNotation, "{ 1 }", ErrorCode::OneArc, 3,
                         "The identifier has only one arc at position 3; it needs at least two."},
-        TextFailureCase{"UpperCaseName", TextReader::ValueNotation, "{ Iso(1) 2 }",
+        TextFailureCase{"UpperCaseName", Readers.ValueNotation, "{ Iso(1) 2 }",
                         ErrorCode::NotAsn1Identifier, 3,
                         "The name \"Iso\" at position 3 is not an ASN.1 identifier, which starts "
                         "with a lower-case letter and has no hyphen at its end or next to "
                         "another."},
-        TextFailureCase{"TrailingHyphen", TextReader::ValueNotation, "{ iso-(1) 2 }",
+        TextFailureCase{"TrailingHyphen", Readers.ValueNotation, "{ iso-(1) 2 }",
                         ErrorCode::NotAsn1Identifier, 3,
                         "The name \"iso-\" at position 3 is not an ASN.1 identifier, which starts "
                         "with a lower-case letter and has no hyphen at its end or next to "
                         "another."},
-        TextFailureCase{"DoubledHyphen", TextReader::ValueNotation, "{ i--so(1) 2 }",
+        TextFailureCase{"DoubledHyphen", Readers.ValueNotation, "{ i--so(1) 2 }",
                         ErrorCode::NotAsn1Identifier, 3,
                         "The name \"i--so\" at position 3 is not an ASN.1 identifier, which starts "
                         "with a lower-case letter and has no hyphen at its end or next to "
                         "another."},
-        TextFailureCase{"BlankArcsLaterLeadingZero", TextReader::BlankArcs, "1 2 840 0113549",
+        TextFailureCase{"BlankArcsLaterLeadingZero", Readers.BlankArcs, "1 2 840 0113549",
                         ErrorCode::LeadingZero, 9,
                         "The arc at position 9 starts with a zero; arcs are written without "
                         "leading zeros."},
-        TextFailureCase{"BlankArcsBeyond100", TextReader::BlankArcs, identifierOfOctets(101, ' '),
+        TextFailureCase{"BlankArcsBeyond100", Readers.BlankArcs, identifierOfOctets(101, ' '),
                         ErrorCode::TooManyOctets, 203,
                         "The identifier needs more than 100 octets: arc 102 (1 at position 203) no "
                         "longer fits."},
-        TextFailureCase{"UuidOneDigitShort", TextReader::Any,
+        TextFailureCase{"UuidOneDigitShort", Readers.Any,
                         "urn:uuid:f81d4fae-7dec-11d0-a765-00a0c91e6bf", ErrorCode::UuidTooShort, 44,
                         "The UUID ends at position 44 too early: " + std::string(UuidShape)},
-        TextFailureCase{"UuidHyphenMissing", TextReader::Uuid,
+        TextFailureCase{"UuidHyphenMissing", Readers.Uuid,
                         "urn:uuid:f81d4fae7dec-11d0-a765-00a0c91e6bf6a", ErrorCode::NotUuidHyphen,
                         18,
                         "The character \"7\" at position 18 stands where a UUID has a hyphen: " +
                             std::string(UuidShape)},
-        TextFailureCase{"UuidNotHexadecimal", TextReader::Uuid,
-                        "f81d4fae-7dec-11d0-a765-00a0c91e6bg6", ErrorCode::NotUuidDigit, 35,
+        TextFailureCase{"UuidNotHexadecimal", Readers.Uuid, "f81d4fae-7dec-11d0-a765-00a0c91e6bg6",
+                        ErrorCode::NotUuidDigit, 35,
                         "The character \"g\" at position 35 cannot stand in a UUID, which is 32 "
                         "hexadecimal digits in groups of 8-4-4-4-12, separated by hyphens."},
-        TextFailureCase{"UuidTooLong", TextReader::Uuid,
+        TextFailureCase{"UuidTooLong", Readers.Uuid,
                         "urn:uuid:f81d4fae-7dec-11d0-a765-00a0c91e6bf6a", ErrorCode::UuidTooLong,
                         46,
                         "The character \"a\" at position 46 follows the last digit of the UUID."},
-        TextFailureCase{"AnyReadsNameAsDotted", TextReader::Any, "xrn:oid:1.2",
+        TextFailureCase{"AnyReadsNameAsDotted", Readers.Any, "xrn:oid:1.2",
                         ErrorCode::NotInIdentifier, 1,
                         "The character \"x\" at position 1 cannot stand in an identifier, which "
                         "has only digits and full stops."},
-        TextFailureCase{"LenientEmptyLastArcBeyond100", TextReader::Lenient,
+        TextFailureCase{"LenientEmptyLastArcBeyond100", Readers.Lenient,
                         identifierOfOctets(100) + ".", ErrorCode::TooManyOctets, 202,
                         "The identifier needs more than 100 octets: arc 102 (0 at position 202) no "
                         "longer fits."},
-        TextFailureCase{"LenientArcTooLarge", TextReader::Lenient, "  1.2.4294967296",
+        TextFailureCase{"LenientArcTooLarge", Readers.Lenient, "  1.2.4294967296",
                         ErrorCode::ArcAboveLargest, 7,
                         "The arc 4294967296 at position 7 is larger than 2147483647."}),
     rowName<TextFailureCase>);

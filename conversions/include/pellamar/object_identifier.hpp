@@ -35,7 +35,9 @@ class ObjectIdentifier {
   std::span<const std::uint8_t> octets() const { return {octets_.data(), size_}; }
 
   bool operator==(const ObjectIdentifier& other) const {
-    return std::ranges::equal(octets(), other.octets());
+    const auto mine = octets();
+    const auto theirs = other.octets();
+    return std::equal(mine.begin(), mine.end(), theirs.begin(), theirs.end());
   }
 
  protected:
