@@ -395,10 +395,19 @@ expect uuid_cut_short 1 "" \
 # controls, whose escapes are larger than an output block, after earlier
 # output.
 program=bash expect json_items 0 '"1.2é"
-"1.2\"\\"' "" -c '"$0" encode --lenient --json "1.2é" "1.2\"\\" | python3 -c "
+"1.2\"\\"
+"1.2'$'\x7f''"
+"1.2�A"' "" -c '"$0" encode --lenient --json "1.2é" "1.2\"\\" $'"'"'1.2\x7f'"'"' $'"'"'1.2\xffA'"'"' | python3 -c "
 import json, sys
 for line in sys.stdin:
     print(json.dumps(json.loads(line)[\"item\"], ensure_ascii=False))"' "$cli"
+# A single short pair is no split dump: no advice to quote it. Input that
+# arrives a byte at a time is read to its end.
+expect single_pair_no_advice 1 "" \
+  "pellamar-cli: 1:2: The octets end in the middle of the first subidentifier (the first two arcs): its last octet still has the top bit set, so the text looks cut off." \
+  decode --hex 86
+program=bash expect input_in_small_pieces 0 "1.2${tab}2A
+1.3${tab}2B" "" -c '{ printf 1.2; sleep 0.3; printf "\n"; sleep 0.3; printf "1.3\n"; } | "$0" encode --tsv | cut -f1,2' "$cli"
 program=bash expect json_large_items 0 "0.0 120000
 1.2 3" "" -c '"$0" encode --lenient --json 1.2 "$(head -c 120000 /dev/zero | tr "\0" "\1")" 1.2 \
   2>/dev/null | python3 -c "
