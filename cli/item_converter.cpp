@@ -222,13 +222,6 @@ void ItemConverter::reportTooLong(long number) {
 std::optional<Failure> ItemConverter::readStrictly(const ItemText& item,
                                                    ObjectIdentifier& identifier, bool& blankFree) {
   const std::string_view text = item.text;
-  // Most items are dotted text, which holds no blank.
-  if (isDigit(text.front())) [[likely]] {
-    if (!pellamar::readDotted(text, identifier)) [[likely]] {
-      blankFree = true;
-      return std::nullopt;
-    }
-  }
   const pellamar::TextForm form = pellamar::formOf(text);
   blankFree = form == pellamar::TextForm::Dotted || form == pellamar::TextForm::Uuid;
   if (form == pellamar::TextForm::Name) {
@@ -281,6 +274,13 @@ std::optional<Failure> ItemConverter::readName(const ItemText& item, ObjectIdent
 
 bool ItemConverter::encode(const ItemText& item, long number) {
   ObjectIdentifier identifier;
+  // Most items are dotted text, which holds no blank.
+  if (!options_.lenient && isDigit(item.text.front()) &&
+      !pellamar::readDotted(item.text, identifier)) [[likely]] {
+    blankFree_ = true;
+    write(item, number, identifier);
+    return true;
+  }
   blankFree_ = false;
   std::optional<Failure> failure;
   if (options_.lenient) {

@@ -106,7 +106,10 @@ bool LineSource::finish(Line& line, std::string_view text, bool truncated) {
     text.remove_prefix(ByteOrderMark.size());
   }
   // Only a line of more bytes than the limit can have too many characters.
-  const bool tooLong = truncated || (text.size() > MaxLineLength && isTooLong(text));
-  line = {++number_, text, tooLong};
+  if (truncated || text.size() > MaxLineLength) [[unlikely]] {
+    line = {++number_, text, truncated || isTooLong(text)};
+    return true;
+  }
+  line = {++number_, text, false};
   return true;
 }

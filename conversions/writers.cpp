@@ -255,16 +255,6 @@ constexpr auto LongestOfForm = [] {
   return longest;
 }();
 
-// Room for every form of any identifier, one after another with a
-// separator between each two.
-constexpr std::size_t LongestLine = [] {
-  std::size_t length = LongestOfForm.size();
-  for (const std::size_t longest : LongestOfForm) {
-    length += longest;
-  }
-  return length;
-}();
-
 // A span smaller than a form's bound may still take a dotted form, or a
 // UUID's absence.
 [[gnu::noinline]] std::size_t writeIntoSmallSpan(const ObjectIdentifier& identifier, Form form,
@@ -279,6 +269,23 @@ constexpr std::size_t LongestLine = [] {
     return 0;
   }
   std::memcpy(out.data(), text.data(), length);
+  return length;
+}
+
+}  // namespace
+
+namespace {
+
+// The line written where it has room, then copied when it fits.
+[[gnu::noinline]] std::size_t writeLineIntoSmallSpan(const ObjectIdentifier& identifier,
+                                                     std::span<const Form> forms, char separator,
+                                                     std::span<char> out) {
+  std::string line(forms.size() * (LongestForm + 1), '\0');
+  const std::size_t length = write(identifier, forms, separator, line);
+  if (length > out.size()) {
+    return 0;
+  }
+  std::memcpy(out.data(), line.data(), length);
   return length;
 }
 
@@ -317,40 +324,45 @@ std::size_t write(const ObjectIdentifier& identifier, Form form, std::span<char>
 
 std::size_t write(const ObjectIdentifier& identifier, std::span<const Form> forms, char separator,
                   std::span<char> out) {
-  const auto octets = identifier.octets();
-  // Room for the longest of every form takes the fast way; only a smaller
-  // span needs the exact lengths.
-  if (out.size() < LongestLine) [[unlikely]] {
-    std::size_t needed = forms.size();
-    for (const Form form : forms) {
-      needed += lengthOf(form, octets.size());
-    }
-    if (out.size() < needed) {
-      return 0;
-    }
+  if (forms.empty()) {
+    return 0;
   }
+  // Room for the longest form in every field takes the fast way; a smaller
+  // span takes the line written elsewhere first.
+  if (out.size() < forms.size() * (LongestForm + 1)) [[unlikely]] {
+    return writeLineIntoSmallSpan(identifier, forms, separator, out);
+  }
+  const auto octets = identifier.octets();
   char* at = out.data();
   // The contents' hexadecimal pairs once written, which the DER's end with.
   const char* hex = nullptr;
   for (const Form form : forms) {
-    if (at != out.data()) {
-      *at++ = separator;
+    switch (form) {
+      case Form::Hex:
+        hex = at;
+        at = putHex(at, octets);
+        break;
+      case Form::DerHex:
+        if (hex != nullptr) {
+          at = putDerHead(at, octets.size());
+          std::memcpy(at, hex, hexLength(octets.size()));
+          at += hexLength(octets.size());
+        } else {
+          at = put(at, form, octets);
+        }
+        break;
+      case Form::Uuid:
+        if (hasUuid(identifier)) {
+          at = put(at, form, octets);
+        }
+        break;
+      default:
+        at = put(at, form, octets);
     }
-    if (form == Form::DerHex && hex != nullptr) {
-      at = putDerHead(at, octets.size());
-      const std::size_t length = hexLength(octets.size());
-      std::memcpy(at, hex, length);
-      at += length;
-      continue;
-    }
-    if (form == Form::Hex) {
-      hex = at;
-    } else if (form == Form::Uuid && !hasUuid(identifier)) {
-      continue;
-    }
-    at = put(at, form, octets);
+    // The room counted a separator after each form, the last included.
+    *at++ = separator;
   }
-  return static_cast<std::size_t>(at - out.data());
+  return static_cast<std::size_t>(at - 1 - out.data());
 }
 
 void append(const ObjectIdentifier& identifier, Form form, std::string& out) {

@@ -87,6 +87,49 @@ INSTANTIATE_TEST_SUITE_P(
                        " }"}),
     rowName<WriterCase>);
 
+// Several forms in one line of fields: the DER's hexadecimal from the
+// contents', a UUID's field empty for an identifier without one, and a span
+// one character short of the line taking nothing.
+struct LineCase {
+  const char* name;
+  Octets octets;
+  std::vector<Form> forms;
+  std::string line;
+};
+
+class LineTest : public testing::TestWithParam<LineCase> {};
+
+TEST_P(LineTest, WritesTheFieldsAndNeverPastTheEnd) {
+  const ObjectIdentifier identifier = identifierOf(GetParam().octets);
+  const std::string& line = GetParam().line;
+  std::string room(line.size() + 1, '#');
+  ASSERT_EQ(write(identifier, GetParam().forms, '\t', room), line.size());
+  EXPECT_EQ(room.substr(0, line.size()), line);
+  std::string tooSmall(line.size() - 1, '#');
+  EXPECT_EQ(write(identifier, GetParam().forms, '\t', tooSmall), 0U);
+  EXPECT_EQ(tooSmall, std::string(line.size() - 1, '#'));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, LineTest,
+    testing::Values(LineCase{"ContentsThenDer",
+                             Rsadsi,
+                             {Form::Hex, Form::Base64, Form::DerHex, Form::DerBase64},
+                             "2A 86 48 86 F7 0D\tKoZIhvcN\t06 06 2A 86 48 86 F7 0D\tBgYqhkiG9w0="},
+                    LineCase{"DerWithoutContents",
+                             Rsadsi,
+                             {Form::DerHex, Form::Dotted},
+                             "06 06 2A 86 48 86 F7 0D\t1.2.840.113549"},
+                    LineCase{"NoUuid",
+                             Rsadsi,
+                             {Form::Dotted, Form::Uuid, Form::CArray},
+                             "1.2.840.113549\t\t0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D"},
+                    LineCase{"Uuid",
+                             {0x69, 0x00},
+                             {Form::Uuid, Form::ValueNotation},
+                             "00000000-0000-0000-0000-000000000000\t{ 2 25 0 }"}),
+    rowName<LineCase>);
+
 struct UuidCase {
   const char* name;
   Octets octets;
