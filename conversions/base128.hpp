@@ -104,7 +104,7 @@ inline std::uint64_t smallValue(std::span<const std::uint8_t> octets, const Subi
 // The subidentifier's value, of any size up to 100 octets.
 inline void bigValue(std::span<const std::uint8_t> octets, const Subidentifier& at,
                      ArcNumber& value) {
-  value.assign(0);
+  value.clear();
   for (std::size_t index = at.start; index < at.end; ++index) {
     value.appendBase128Group(octets[index] & Base128DigitMask);
   }

@@ -46,12 +46,7 @@ class Natural {
     return true;
   }
 
-  void assign(std::uint64_t value) {
-    size_ = 0;
-    for (; value != 0; value >>= 32) {
-      limbs_[size_++] = static_cast<std::uint32_t>(value);
-    }
-  }
+  void clear() { size_ = 0; }
 
   // value = value * factor + addend; false when the result does not fit.
   bool multiplyAdd(std::uint32_t factor, std::uint32_t addend) {
@@ -93,18 +88,6 @@ class Natural {
     }
     trim();
     return static_cast<std::uint32_t>(remainder);
-  }
-
-  bool lessThan(std::uint64_t other) const {
-    if (size_ > 2) {
-      return false;
-    }
-    return low64() < other;
-  }
-
-  bool fits64() const { return size_ <= 2; }
-  std::uint64_t low64() const {
-    return (size_ > 0 ? limbs_[0] : 0) | (size_ > 1 ? std::uint64_t{limbs_[1]} << 32 : 0);
   }
 
   int bitWidth() const {

@@ -90,6 +90,7 @@ const AnySizeVector anySizeVectors[] = {
      octets({0x69, 0x84}, 0x80, 17, {0x00})},
     {"FirstSubidentifier2To32Less1", "2.4294967215", {0x8F, 0xFF, 0xFF, 0xFF, 0x7F}},
     {"FirstSubidentifier2To32", "2.4294967216", {0x90, 0x80, 0x80, 0x80, 0x00}},
+    {"FirstSubidentifierBorrows", "2.18446744073709551546", octets({0x82}, 0x80, 8, {0x0A})},
     {"HundredOctetsInOneArc", "2." + LargestArcUnder2, octets({}, 0xFF, 99, {0x7F})},
     {"NinetyNineOctets", identifierOfOctets(99), octets({0x2A}, 0x01, 98, {})},
     {"HundredOctets", identifierOfOctets(100), octets({0x2A}, 0x01, 99, {})},
@@ -257,6 +258,10 @@ INSTANTIATE_TEST_SUITE_P(
                         ErrorCode::TooManyOctets, 3,
                         "The identifier needs more than 100 octets: arc 2 "
                         "(526013590154837350724098... at position 3) no longer fits."},
+        TextFailureCase{"ZeroArcBeyond100", Readers.Dotted, identifierOfOctets(100) + ".0",
+                        ErrorCode::TooManyOctets, 203,
+                        "The identifier needs more than 100 octets: arc 102 (0 at position 203) no "
+                        "longer fits."},
         TextFailureCase{"ArcOf212Digits", Readers.Dotted, "1.2.1" + std::string(211, '0'),
                         ErrorCode::TooManyOctets, 5,
                         "The identifier needs more than 100 octets: arc 3 "
