@@ -428,6 +428,23 @@ INSTANTIATE_TEST_SUITE_P(
                     FormCase{"Name", "rsaEncryption", TextForm::Name}),
     rowName<FormCase>);
 
+// An error's place spans what is wrong: the arc, the name.
+TEST(Readers, PlaceSpansTheFault) {
+  ObjectIdentifier identifier;
+  const auto zero = readValueNotation("{ 1 2 03 }", identifier);
+  ASSERT_TRUE(zero);
+  EXPECT_EQ(zero->offset, 6U);
+  EXPECT_EQ(zero->length, 2U);
+  const auto dotted = readDotted("1.2.0840", identifier);
+  ASSERT_TRUE(dotted);
+  EXPECT_EQ(dotted->offset, 4U);
+  EXPECT_EQ(dotted->length, 4U);
+  const auto name = readValueNotation("{ Iso(1) 2 }", identifier);
+  ASSERT_TRUE(name);
+  EXPECT_EQ(name->offset, 2U);
+  EXPECT_EQ(name->length, 3U);
+}
+
 // A view that is part of a longer text is read to its end and no further.
 TEST(Readers, ReadTheViewAlone) {
   const std::string longer = "1.23";
@@ -615,6 +632,8 @@ INSTANTIATE_TEST_SUITE_P(
                              "1, is larger than 2147483647."},
         OctetTextFailureCase{"LenientNoOctets", "A", Base64, false, Lenient, ErrorCode::NoOctets, 0,
                              "There are no octets, so there is no identifier to show."},
+        OctetTextFailureCase{"DerHexOfBlanks", "  ", Hex, true, Strict, ErrorCode::NoDerOctets, 2,
+                             "There are no octets, so there is no DER encoding to read."},
         OctetTextFailureCase{"DerLenientNoOctets", "A", Base64, true, Lenient,
                              ErrorCode::NoDerOctets, 1,
                              "There are no octets, so there is no DER encoding to read."},
