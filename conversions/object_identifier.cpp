@@ -71,7 +71,8 @@ constexpr std::uint64_t nextArc(std::uint64_t arc) {
 
 std::optional<std::size_t> paddingOctetIn(std::span<const std::uint8_t> octets) {
   // Without an 80 octet anywhere there is nothing to look for.
-  if (std::memchr(octets.data(), detail::PaddingOctet, octets.size()) == nullptr) {
+  if (octets.empty() ||
+      std::memchr(octets.data(), detail::PaddingOctet, octets.size()) == nullptr) {
     return std::nullopt;
   }
   bool startsSubidentifier = true;
