@@ -173,7 +173,7 @@ ItemConverter::ItemConverter(const ConversionOptions& options, OutputBlock& outp
     : options_(options),
       output_(output),
       diagnostics_(diagnostics),
-      names_(diagnostics),
+      names_(diagnostics, options.namesFiles),
       lineAtATime_(lineAtATime) {}
 
 bool ItemConverter::convert(std::string_view line, long number, bool operand) {
@@ -244,23 +244,26 @@ std::optional<Failure> ItemConverter::readName(const ItemText& item, ObjectIdent
     return Failure{place.position, place.character + " at position " +
                                        std::to_string(place.position) + " cannot stand in a name."};
   }
-  const std::vector<std::string> found = names_.identifiersNamed(text);
-  const auto identifierOf = [](const std::string& octets) {
+  const NameReading reading = names_.database().read(text);
+  const auto identifierOf = [](const Name& name) {
     ObjectIdentifier named;
-    ObjectIdentifier::fromContents(
-        {reinterpret_cast<const std::uint8_t*>(octets.data()), octets.size()}, named);
+    ObjectIdentifier::fromContents(name.contents, named);
     return named;
   };
-  if (found.empty()) {
+  if (reading.candidates.empty()) {
     return Failure{item.column, "No identifier is named " + quoted(text) +
-                                    " in the name tables; names are matched exactly, in the "
+                                    " by any source of names; names are matched exactly, in the "
                                     "case written."};
   }
-  if (found.size() > 1) {
+  if (reading.candidates.size() > 1) {
     std::string identifiers;
     constexpr std::size_t shown = 3;
+    const auto& found = reading.candidates;
     for (std::size_t index = 0; index < found.size() && index < shown; ++index) {
-      identifiers += (index == 0 ? "" : ", ") + quoted(dotted(identifierOf(found[index])));
+      identifiers += (index == 0 ? "" : ", ") + quoted(dotted(identifierOf(found[index]))) + " (" +
+                     std::string(kindName(found[index].source->kind)) +
+                     (found[index].module.empty() ? "" : " " + std::string(found[index].module)) +
+                     ")";
     }
     if (found.size() > shown) {
       identifiers += " and " + std::to_string(found.size() - shown) + " more";
@@ -268,7 +271,16 @@ std::optional<Failure> ItemConverter::readName(const ItemText& item, ObjectIdent
     return Failure{item.column, "The name " + quoted(text) + " is ambiguous: it names " +
                                     identifiers + "; give the identifier instead."};
   }
-  identifier = identifierOf(found.front());
+  identifier = identifierOf(reading.candidates.front());
+  if (!reading.arcsBelow.empty()) {
+    const std::string whole = dotted(identifier) + "." + reading.arcsBelow;
+    if (const auto error = pellamar::readDotted(whole, identifier)) {
+      return Failure{item.column,
+                     "The name " + quoted(text) + " stands for " + quoted(whole) +
+                         ", which is not an identifier: " +
+                         pellamar::describe(*error, whole, pellamar::latin1Place(*error, whole))};
+    }
+  }
   return std::nullopt;
 }
 
@@ -397,24 +409,77 @@ void ItemConverter::write(const ItemText& item, long number, const ObjectIdentif
   }
 }
 
+ItemConverter::Naming ItemConverter::namingOf(const ObjectIdentifier& identifier) {
+  const NameDatabase& database = names_.database();
+  Naming naming;
+  naming.nearest = database.nearestNames(identifier);
+  naming.owner = database.ownerOf(identifier.octets());
+  naming.namedPath = database.namedPath(identifier, naming.pathFromSources);
+  naming.beyondOpenSsl =
+      std::any_of(naming.nearest.names.begin(), naming.nearest.names.end(),
+                  [](const Name& name) { return name.source->kind != SourceKind::OpenSsl; });
+  return naming;
+}
+
+std::string ItemConverter::namingLines(const Naming& naming) {
+  constexpr std::size_t labelWidth = 17;
+  const auto line = [](std::string_view label, const std::string& text) {
+    std::string result = "\n  ";
+    result.append(label);
+    result.append(labelWidth - std::min(label.size(), labelWidth - 1), ' ');
+    return result + text;
+  };
+  std::string lines;
+  if (naming.pathFromSources) {
+    lines += line("named path", naming.namedPath);
+  }
+  if (naming.beyondOpenSsl) {
+    const auto& names = naming.nearest.names;
+    const std::string below =
+        naming.nearest.arcsBelow.empty() ? "" : "." + naming.nearest.arcsBelow;
+    for (std::size_t first = 0; first < names.size();) {
+      std::size_t end = first;
+      std::string text;
+      for (; end < names.size() && names[end].source == names[first].source; ++end) {
+        if (names[end].source->kind != SourceKind::Enterprises) {
+          text += (end == first ? "" : ", ") +
+                  (below.empty() ? names[end].shown() : names[end].qualified() + below);
+        }
+      }
+      if (!text.empty()) {
+        const NameSource& source = *names[first].source;
+        lines += line(kindName(source.kind),
+                      source.path.empty() ? text : text + " (" + source.path + ")");
+      }
+      first = end;
+    }
+  }
+  if (naming.owner) {
+    const std::string arc = [&] {
+      ObjectIdentifier enterprise;
+      ObjectIdentifier::fromContents(naming.owner->contents, enterprise);
+      const std::string text = dotted(enterprise);
+      return text.substr(text.rfind('.') + 1);
+    }();
+    lines += line("enterprise", arc + " " + std::string(naming.owner->name));
+  }
+  return lines;
+}
+
 void ItemConverter::writeHuman(const ObjectIdentifier& identifier) {
-  const auto name = names_.nameOf(identifier.octets());
-  const std::size_t nameLength = name ? name->shortName.size() + name->longName.size() : 0;
-  const std::size_t size = nameLength + FormsRoom;
+  const Naming naming = namingOf(identifier);
+  const std::string label = naming.nearest.label();
+  const std::string lines = namingLines(naming);
+  const std::size_t size = label.size() + lines.size() + FormsRoom;
   ResultWriter out(output_.room(size), size);
   const bool encoding = options_.command == Command::Encode;
   if (encoding && !firstItem_) {
     out.put('\n');
   }
   out.put(identifier, Form::Dotted);
-  if (name) {
+  if (!label.empty()) {
     out.put(' ');
-    out.put(name->shortName);
-    if (name->longName != name->shortName) {
-      out.put(" (");
-      out.put(name->longName);
-      out.put(')');
-    }
+    out.put(label);
   }
   if (encoding) {
     constexpr std::array<std::pair<std::string_view, Form>, 6> forms = {{
@@ -425,8 +490,8 @@ void ItemConverter::writeHuman(const ObjectIdentifier& identifier) {
         {"\n  value notation   ", Form::ValueNotation},
         {"\n  C array          ", Form::CArray},
     }};
-    for (const auto& [label, form] : forms) {
-      out.put(label);
+    for (const auto& [formLabel, form] : forms) {
+      out.put(formLabel);
       out.put(identifier, form);
     }
   }
@@ -434,17 +499,28 @@ void ItemConverter::writeHuman(const ObjectIdentifier& identifier) {
     out.put("\n  UUID             ");
     out.put(identifier, Form::Uuid);
   }
+  out.put(lines);
   out.put('\n');
   output_.commit(out.end());
 }
 
 void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& identifier) {
-  std::optional<ObjectName> name;
+  Naming naming;
+  std::string ownName;
+  std::string nearest;
   if (options_.names) {
-    name = names_.nameOf(identifier.octets());
+    naming = namingOf(identifier);
+    if (!naming.nearest.names.empty()) {
+      (naming.nearest.arcsBelow.empty() ? ownName : nearest) =
+          naming.nearest.names.front().qualified();
+    }
+    if (!nearest.empty()) {
+      nearest += "." + naming.nearest.arcsBelow;
+    }
   }
-  const std::size_t nameLength = name ? name->shortName.size() : 0;
-  const std::size_t size = item.text.size() + nameLength + FormsRoom;
+  const std::size_t size = item.text.size() + ownName.size() + nearest.size() +
+                           naming.namedPath.size() +
+                           (naming.owner ? naming.owner->name.size() : 0) + FormsRoom;
   ResultWriter out(output_.room(size), size);
   if (blankFree_) {
     out.put(item.text);
@@ -460,13 +536,25 @@ void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& ident
   }
   if (options_.names) {
     out.put('\t');
-    if (name) {
-      out.putField(name->shortName);
-    }
+    out.putField(ownName);
   }
   if (options_.uuid) {
     out.put('\t');
     out.put(identifier, Form::Uuid);
+  }
+  if (options_.names) {
+    out.put('\t');
+    out.putField(nearest);
+    out.put('\t');
+    if (!naming.nearest.names.empty()) {
+      out.put(kindName(naming.nearest.names.front().source->kind));
+    }
+    out.put('\t');
+    if (naming.owner) {
+      out.putField(naming.owner->name);
+    }
+    out.put('\t');
+    out.put(naming.namedPath);
   }
   out.put('\n');
   output_.commit(out.end());
@@ -474,9 +562,17 @@ void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& ident
 
 void ItemConverter::writeJson(const ItemText& item, long number,
                               const ObjectIdentifier& identifier) {
-  const auto name = names_.nameOf(identifier.octets());
-  const std::size_t nameLength = name ? name->shortName.size() + name->longName.size() : 0;
-  const std::size_t size = (item.text.size() + nameLength) * JsonEscapeFactor + FormsRoom;
+  const Naming naming = namingOf(identifier);
+  const auto& names = naming.nearest.names;
+  std::size_t namesLength = naming.namedPath.size();
+  for (const Name& name : names) {
+    namesLength += name.module.size() + name.name.size() + name.description.size() +
+                   name.source->path.size() + 2 * naming.nearest.arcsBelow.size() + 64;
+  }
+  if (naming.owner) {
+    namesLength += naming.owner->name.size() + 64;
+  }
+  const std::size_t size = (item.text.size() + namesLength) * JsonEscapeFactor + FormsRoom;
   ResultWriter out(output_.room(size), size);
   out.put("{\"line\":");
   out.put(std::to_string(number));
@@ -490,9 +586,42 @@ void ItemConverter::writeJson(const ItemText& item, long number,
   if (pellamar::hasUuid(identifier)) {
     out.putJsonField("uuid", identifier, Form::Uuid);
   }
-  if (name) {
-    out.putJsonField("name", name->shortName);
-    out.putJsonField("long_name", name->longName);
+  if (!names.empty() && naming.nearest.arcsBelow.empty()) {
+    const Name& name = names.front();
+    out.putJsonField("name", name.qualified());
+    out.putJsonField("long_name",
+                     name.source->kind == SourceKind::OpenSsl && !name.description.empty()
+                         ? std::string(name.description)
+                         : name.qualified());
+  }
+  if (!naming.nearest.arcsBelow.empty()) {
+    out.putJsonField("nearest_name", naming.nearest.label());
+    out.putJsonField("arcs_below", naming.nearest.arcsBelow);
+  }
+  if (naming.beyondOpenSsl) {
+    out.put(naming.nearest.arcsBelow.empty() ? ",\"names\":[" : ",\"ancestor_names\":[");
+    for (std::size_t index = 0; index < names.size(); ++index) {
+      out.put(index == 0 ? "{\"name\":" : ",{\"name\":");
+      out.putJsonString(names[index].qualified());
+      out.putJsonField("source", kindName(names[index].source->kind));
+      if (!names[index].source->path.empty()) {
+        out.putJsonField("file", names[index].source->path);
+      }
+      if (!names[index].description.empty()) {
+        out.putJsonField("description", names[index].description);
+      }
+      out.put('}');
+    }
+    out.put(']');
+  }
+  if (naming.pathFromSources) {
+    out.putJsonField("named_path", naming.namedPath);
+  }
+  if (naming.owner) {
+    out.put(",\"enterprise\":{\"name\":");
+    out.putJsonString(naming.owner->name);
+    out.putJsonField("file", naming.owner->source->path);
+    out.put('}');
   }
   out.put("}\n");
   output_.commit(out.end());

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "item_text.hpp"
 #include "object_names.hpp"
@@ -37,8 +38,12 @@ struct ConversionOptions {
   // decode: the octets are a whole DER encoding, tag and length included.
   bool der = false;
   OutputFormat format = OutputFormat::Human;
-  // With --tsv: one more field, the identifier's short name.
+  // With --tsv: the identifier's name as one more field, and after the
+  // others its nearest name, that name's source, its enterprise and its
+  // named path.
   bool names = false;
+  // Names files given on the command line, read before every other source.
+  std::vector<std::string> namesFiles;
   // With --tsv: one more, last field, the UUID of an identifier under 2.25.
   bool uuid = false;
   // The operands look like a hexadecimal dump split by the shell; the first
@@ -103,6 +108,20 @@ class ItemConverter {
   void writeHuman(const pellamar::ObjectIdentifier& identifier);
   void writeTsv(const ItemText& item, const pellamar::ObjectIdentifier& identifier);
   void writeJson(const ItemText& item, long number, const pellamar::ObjectIdentifier& identifier);
+  // What is known of an identifier's names, for one item's output.
+  struct Naming {
+    NearestNames nearest;
+    std::optional<Name> owner;
+    std::string namedPath;
+    // The named path has a name from a source beyond OpenSSL and X.660.
+    bool pathFromSources = false;
+    // Some name comes from a source beyond OpenSSL, so each is shown with
+    // its source.
+    bool beyondOpenSsl = false;
+  };
+  Naming namingOf(const pellamar::ObjectIdentifier& identifier);
+  // The lines that show each source's names, the named path and the owner.
+  static std::string namingLines(const Naming& naming);
 
   ConversionOptions options_;
   OutputBlock& output_;

@@ -13,6 +13,7 @@
 
 #include "item_converter.hpp"
 #include "line_source.hpp"
+#include "name_query.hpp"
 #include "output_block.hpp"
 
 namespace {
@@ -24,6 +25,7 @@ constexpr int UsageError = 2;
 constexpr auto Usage =
     "Usage: pellamar-cli encode [OPTION]... [IDENTIFIER]...\n"
     "   or: pellamar-cli decode [OPTION]... [TEXT]...\n"
+    "   or: pellamar-cli names [OPTION]... [PATTERN | IDENTIFIER]...\n"
     "   or: pellamar-cli --help | --version\n";
 
 constexpr auto Description =
@@ -36,7 +38,20 @@ constexpr auto Footer =
     "encode takes dotted identifiers (1.2.840.113549, urn:oid:1.2.840.113549),\n"
     "UUIDs (urn:uuid:f81d4fae-7dec-11d0-a765-00a0c91e6bf6), ASN.1 value notation\n"
     "({ iso(1) member-body(2) 840 113549 }), arcs separated by blanks\n"
-    "(1 2 840 113549) and names (rsaEncryption).\n"
+    "(1 2 840 113549) and names (rsaEncryption, IF-MIB::ifDescr, ifDescr.7).\n"
+    "\n"
+    "Names come from these sources, in this order, each where it is found:\n"
+    "  names files given with --names-file, and ~/.config/pellamar/names\n"
+    "  OpenSSL's object table\n"
+    "  dumpasn1's file (package dumpasn1)\n"
+    "  SNMP MIB modules in $MIBDIRS or ~/.snmp/mibs, /usr/share/snmp/mibs and\n"
+    "    /var/lib/mibs (package snmp-mibs-downloader)\n"
+    "  LDAP schemas in /etc/ldap/schema (package slapd)\n"
+    "  DICOM's UID registry, which comes with pellamar-cli\n"
+    "  IANA's enterprise numbers (package libwireshark-data)\n"
+    "An identifier without a name of its own is named by its nearest named\n"
+    "ancestor and the arcs below it, as SNMP tools write it (IF-MIB::ifDescr.7).\n"
+    "'pellamar-cli names --sources' shows which were found.\n"
     "\n"
     "Results go to standard output in input order; an item that fails prints\n"
     "nothing there, and standard error gets 'pellamar-cli: LINE:COLUMN: MESSAGE',\n"
@@ -75,7 +90,7 @@ class HelpFormatter : public CLI::Formatter {
  private:
   // "  -h, --help      display this help and exit"
   static std::string optionLines(const CLI::App* app) {
-    constexpr std::size_t nameWidth = 16;
+    constexpr std::size_t nameWidth = 20;
     std::string lines;
     for (const CLI::Option* option : app->get_options()) {
       if (option->get_positional() ||
@@ -90,6 +105,9 @@ class HelpFormatter : public CLI::Formatter {
         names += "--" + name + ", ";
       }
       names.resize(names.size() - 2);
+      if (option->get_type_size() != 0) {
+        names += " " + option->get_type_name();
+      }
       lines += "  " + names + std::string(nameWidth - std::min(names.size(), nameWidth - 2), ' ') +
                option->get_description() + "\n";
     }
@@ -185,9 +203,16 @@ int run(int argc, char* argv[]) {
         command->add_flag("--tsv", tsv, "write one line of tab-separated fields per item");
     command->add_flag("--json", json, "write one JSON object per item, one per line")
         ->excludes(tsvOption);
-    command->add_flag("--names", options.names, "with --tsv, add the identifier's name as a field");
+    command->add_flag("--names", options.names,
+                      "with --tsv, add the name, and last the nearest name, its source, the "
+                      "enterprise and the named path");
     command->add_flag("--uuid", options.uuid,
-                      "with --tsv, end with the UUID of an identifier 2.25.N");
+                      "with --tsv, add the UUID of an identifier 2.25.N as a field");
+    command
+        ->add_option("--names-file", options.namesFiles,
+                     "read names from FILE too, before any other source")
+        ->type_name("FILE")
+        ->allow_extra_args(false);
   };
 
   CLI::App* encode = app.add_subcommand("encode", "convert identifiers to octets and Base64");
@@ -203,11 +228,30 @@ int run(int argc, char* argv[]) {
   addOutputOptions(decode);
   decode->add_option("TEXT", operands, "Base64 texts such as KoZIhvcN");
 
+  CLI::App* names = app.add_subcommand("names", "list names that match, and where names come from");
+  bool children = false;
+  bool sources = false;
+  names->add_flag("--children", children, "list the names one arc below each IDENTIFIER");
+  names->add_flag("--sources", sources, "list the sources of names found, with their counts")
+      ->excludes(names->get_option("--children"));
+  CLI::Option* namesTsv =
+      names->add_flag("--tsv", tsv, "write one line of tab-separated fields per name");
+  names->add_flag("--json", json, "write one JSON object per name, one per line")
+      ->excludes(namesTsv);
+  names
+      ->add_option("--names-file", options.namesFiles,
+                   "read names from FILE too, before any other source")
+      ->type_name("FILE")
+      ->allow_extra_args(false);
+  names->add_option("PATTERN", operands,
+                    "shell patterns, matched without regard to case; a word alone matches "
+                    "anywhere");
+
   // CLI11 would only say that a subcommand is required.
   if (argc > 1 && argv[1][0] != '-' && std::strcmp(argv[1], "encode") != 0 &&
-      std::strcmp(argv[1], "decode") != 0) {
+      std::strcmp(argv[1], "decode") != 0 && std::strcmp(argv[1], "names") != 0) {
     return usageError(std::string("unknown command '") + argv[1] +
-                      "'; the commands are encode and decode");
+                      "'; the commands are encode, decode and names");
   }
   try {
     app.parse(argc, argv);
@@ -220,8 +264,21 @@ int run(int argc, char* argv[]) {
   } catch (const CLI::ParseError& error) {
     return usageError(error.what());
   }
-  options.command = encode->parsed() ? Command::Encode : Command::Decode;
   options.format = tsv ? OutputFormat::Tsv : json ? OutputFormat::Json : OutputFormat::Human;
+  if (names->parsed()) {
+    if (operands.empty() && !sources) {
+      return usageError(children ? "names --children needs an identifier"
+                                 : "names needs a pattern, --children or --sources");
+    }
+    Diagnostics diagnostics(stderr);
+    ObjectNames objectNames(diagnostics, options.namesFiles);
+    const bool found = answerNameQuery(sources    ? NameQuery::Sources
+                                       : children ? NameQuery::Children
+                                                  : NameQuery::Matching,
+                                       operands, options.format, objectNames, diagnostics);
+    return printAnswer("") == AllConverted && found ? AllConverted : SomeFailed;
+  }
+  options.command = encode->parsed() ? Command::Encode : Command::Decode;
   options.adviseQuoting =
       options.command == Command::Decode && options.hex && looksLikeSplitDump(operands);
 

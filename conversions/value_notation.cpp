@@ -1,8 +1,10 @@
 // ASN.1 value notation of object identifiers (see readValueNotation).
+#include <algorithm>
 #include <array>
 
 #include "arc_builder.hpp"
 #include "base64_table.hpp"
+#include "pellamar/arc_names.hpp"
 #include "pellamar/readers.hpp"
 #include "text_rules.hpp"
 
@@ -18,11 +20,6 @@ using detail::isLetter;
 // to X.680 12.3.
 constexpr bool isNameCharacter(char c) {
   return isLetter(c) || isDigit(c) || c == '-';
-}
-
-bool isAsn1Identifier(std::string_view name) {
-  return name.front() >= 'a' && name.front() <= 'z' && name.back() != '-' &&
-         name.find("--") == std::string_view::npos;
 }
 
 // The arcs that X.660 names and that value notation may give by name alone
@@ -86,6 +83,16 @@ constexpr std::array<NamedArc, 29> ArcsUnderJoint = {{
 }};
 
 template <std::size_t Size>
+std::string_view nameNumbered(const std::array<NamedArc, Size>& arcs, std::string_view number) {
+  for (const NamedArc& arc : arcs) {
+    if (arc.number == number) {
+      return arc.name;
+    }
+  }
+  return {};
+}
+
+template <std::size_t Size>
 std::string_view numberNamed(const std::array<NamedArc, Size>& arcs, std::string_view name) {
   for (const NamedArc& arc : arcs) {
     if (arc.name == name) {
@@ -112,6 +119,33 @@ std::string_view standardNumber(std::size_t arcs, std::string_view root, std::st
   }
   return numberNamed(ArcsUnderJoint, name);
 }
+
+}  // namespace
+
+bool isAsn1Identifier(std::string_view name) {
+  return !name.empty() && name.front() >= 'a' && name.front() <= 'z' && name.back() != '-' &&
+         name.find("--") == std::string_view::npos &&
+         std::all_of(name.begin(), name.end(), isNameCharacter);
+}
+
+std::string_view standardArcName(std::size_t position, std::string_view root,
+                                 std::string_view number) {
+  if (position == 0) {
+    return nameNumbered(RootNames, number);
+  }
+  if (position != 1) {
+    return {};
+  }
+  if (root == "0") {
+    return nameNumbered(ArcsUnderItuT, number);
+  }
+  if (root == "1") {
+    return nameNumbered(ArcsUnderIso, number);
+  }
+  return root == "2" ? nameNumbered(ArcsUnderJoint, number) : std::string_view{};
+}
+
+namespace {
 
 class ValueNotationReader {
  public:

@@ -15,12 +15,15 @@ cli=$program
 tab=$'\t'
 usage="Usage: pellamar-cli encode [OPTION]... [IDENTIFIER]...
    or: pellamar-cli decode [OPTION]... [TEXT]...
+   or: pellamar-cli names [OPTION]... [PATTERN | IDENTIFIER]...
    or: pellamar-cli --help | --version
 Try 'pellamar-cli --help' for more information."
-# Names come from OpenSSL alone unless a row asks for dumpasn1's file.
-export PELLAMAR_DUMPASN1_CFG=""
+# Names come from OpenSSL alone unless a row asks for another source.
+export PELLAMAR_DUMPASN1_CFG="" MIBDIRS="" PELLAMAR_LDAP_SCHEMAS="" PELLAMAR_ENTERPRISES="" \
+  PELLAMAR_NAMES_DIRS=""
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
 
 # Output for people, and for scripts.
 expect encode_for_people 0 "1.2.840.113549 rsadsi (RSA Data Security, Inc.)
@@ -41,18 +44,18 @@ expect encode_for_people 0 "1.2.840.113549 rsadsi (RSA Data Security, Inc.)
   UUID             f81d4fae-7dec-11d0-a765-00a0c91e6bf6" "" \
   encode 1.2.840.113549 urn:uuid:f81d4fae-7dec-11d0-a765-00a0c91e6bf6
 expect encode_tsv_with_names_and_prefixes 0 \
-  "urn:OID:2.5.4.3${tab}55 04 03${tab}VQQD${tab}06 03 55 04 03${tab}BgNVBAM=${tab}CN${tab}
-.1.3.6.1${tab}2B 06 01${tab}KwYB${tab}06 03 2B 06 01${tab}BgMrBgE=${tab}IANA${tab}
-2.999.1${tab}88 37 01${tab}iDcB${tab}06 03 88 37 01${tab}BgOINwE=${tab}${tab}
-2.25.0.1${tab}69 00 01${tab}aQAB${tab}06 03 69 00 01${tab}BgNpAAE=${tab}${tab}" \
+  "urn:OID:2.5.4.3${tab}55 04 03${tab}VQQD${tab}06 03 55 04 03${tab}BgNVBAM=${tab}CN${tab}${tab}${tab}OpenSSL${tab}${tab}{ joint-iso-itu-t(2) ds(5) 4 commonName(3) }
+.1.3.6.1${tab}2B 06 01${tab}KwYB${tab}06 03 2B 06 01${tab}BgMrBgE=${tab}IANA${tab}${tab}${tab}OpenSSL${tab}${tab}{ iso(1) org(3) dod(6) iana(1) }
+2.999.1${tab}88 37 01${tab}iDcB${tab}06 03 88 37 01${tab}BgOINwE=${tab}${tab}${tab}${tab}${tab}${tab}{ joint-iso-itu-t(2) 999 1 }
+2.25.0.1${tab}69 00 01${tab}aQAB${tab}06 03 69 00 01${tab}BgNpAAE=${tab}${tab}${tab}${tab}${tab}${tab}{ joint-iso-itu-t(2) uuid(25) 0 1 }" \
   "" encode --tsv --names --uuid urn:OID:2.5.4.3 .1.3.6.1 2.999.1 2.25.0.1
 expect decode_for_people 0 "1.2.840.113549 rsadsi (RSA Data Security, Inc.)
 2.999.1
 2.25.329800735698586629295641978511506172918
   UUID             f81d4fae-7dec-11d0-a765-00a0c91e6bf6" "" \
   decode KoZIhvcN iDcB aYPwnafrz97gx6GnssCUjMj513Y=
-expect decode_tsv_with_names 0 "KoZIhvcN${tab}1.2.840.113549${tab}rsadsi
-iDcB${tab}2.999.1${tab}" "" decode --tsv --names KoZIhvcN iDcB
+expect decode_tsv_with_names 0 "KoZIhvcN${tab}1.2.840.113549${tab}rsadsi${tab}${tab}OpenSSL${tab}${tab}{ iso(1) member-body(2) 840 rsadsi(113549) }
+iDcB${tab}2.999.1${tab}${tab}${tab}${tab}${tab}{ joint-iso-itu-t(2) 999 1 }" "" decode --tsv --names KoZIhvcN iDcB
 program=bash expect decode_tsv_uuid_field_is_asked_for 0 "aWU=${tab}2.25.101
 aYPwnafrz97gx6GnssCUjMj513Y=${tab}2.25.329800735698586629295641978511506172918${tab}f81d4fae-7dec-11d0-a765-00a0c91e6bf6" \
   "" -c '"$0" decode --tsv aWU= && "$0" decode --tsv --uuid "$1"' "$cli" \
@@ -96,9 +99,9 @@ pellamar-cli: 5:3: The name \"iso\" at position 3 has no number in its parenthes
 pellamar-cli: 6:7: The number of \"iso\" at position 7 is not closed by \")\".
 pellamar-cli: 7:3: The first arc is 3 (at position 3), but it must be 0, 1 or 2.
 pellamar-cli: 8:3: The arc at position 3 starts with a zero; arcs are written without leading zeros.
-pellamar-cli: 9:1: No identifier is named \"rsaencryption\" in the name tables; names are matched exactly, in the case written.
+pellamar-cli: 9:1: No identifier is named \"rsaencryption\" by any source of names; names are matched exactly, in the case written.
 pellamar-cli: 10:3: The identifier has only one arc at position 3; it needs at least two.
-pellamar-cli: 11:1: No identifier is named \"xrn:oid:1.2\" in the name tables; names are matched exactly, in the case written.
+pellamar-cli: 11:1: No identifier is named \"xrn:oid:1.2\" by any source of names; names are matched exactly, in the case written.
 pellamar-cli: 12:9: The full stop at position 9 does not follow an arc: arcs are separated by single full stops." \
   encode "{ 1 2 }x" "{ 1, 2 }" "{ 1 2" "{ us 2 }" "{ iso() }" "{ iso(1 }" "{ 3 }" "1 02" rsaencryption "{ 1 }" \
   xrn:oid:1.2 URN:oid:.1
@@ -176,8 +179,8 @@ expect padding_octet_refused 1 "" \
   "pellamar-cli: 1:2: The octet 80 at position 2 pads a subidentifier with a leading zero digit, which X.690 does not allow; --lenient reads it by its value." \
   decode KoCGSA==
 input=$'2A 80 86 48 86 F7 0D\n'
-expect lenient_names_the_identifier_printed 0 "2A 80 86 48 86 F7 0D${tab}1.2.840.113549${tab}rsadsi" "" \
-  decode --hex --lenient --tsv --names
+program=bash expect lenient_names_the_identifier_printed 0 "2A 80 86 48 86 F7 0D${tab}1.2.840.113549${tab}rsadsi" "" \
+  -c '"$0" decode --hex --lenient --tsv --names | cut -f1-3' "$cli"
 input=""
 expect hex 1 "1.2.840 ISO-US (ISO US Member Body)
 1.2.840 ISO-US (ISO US Member Body)" "pellamar-cli: 3:4: The hexadecimal digit \"8\" at position 4 has no partner: every octet is a pair of digits.
@@ -271,18 +274,22 @@ EOF
 printf '# names\nOID = 1 3 6 1 4 1 99999 7\nComment = test\nDescription = pellamarTestName\nWarning\n\nOID = 06 03 2B 06 63\nDescription = olderForm\n\nOID = 1 3 6 1 4 1 99999 8\nDescription = twinName\n\nOID = 1 3 6 1 4 1 99999 9\nDescription = twinName\n' >"$work/names.cfg"
 printf 'OID = 1 3 6 1 4 1 99999 7\nDescription = pellamarTestName\nnot an entry\nOID = 99 x\nDescription = lost\n' >"$work/damaged.cfg"
 input=$'KwYBBAGGjR8H\nKwZj\n'
-PELLAMAR_DUMPASN1_CFG=$work/names.cfg expect dumpasn1_names 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}pellamarTestName
-KwZj${tab}1.3.6.99${tab}olderForm" "" decode --tsv --names
+# The fields after the name: nearest name, source, enterprise, named path.
+arc7="${tab}{ iso(1) org(3) dod(6) iana(1) private(4) enterprises(1) 99999"
+unnamed7="${tab}${tab}${tab}${arc7} 7 }"
+unnamed99="${tab}${tab}${tab}${tab}{ iso(1) org(3) dod(6) 99 }"
+PELLAMAR_DUMPASN1_CFG=$work/names.cfg expect dumpasn1_names 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}pellamarTestName${tab}${tab}dumpasn1${tab}${arc7} pellamarTestName(7) }
+KwZj${tab}1.3.6.99${tab}olderForm${tab}${tab}dumpasn1${tab}${tab}{ iso(1) org(3) dod(6) olderForm(99) }" "" decode --tsv --names
 PELLAMAR_DUMPASN1_CFG=$work/names.cfg program=bash expect dumpasn1_name_as_input 1 "pellamarTestName${tab}2B 06 01 04 01 86 8D 1F 07" \
-  "pellamar-cli: 2:1: The name \"twinName\" is ambiguous: it names \"1.3.6.1.4.1.99999.8\", \"1.3.6.1.4.1.99999.9\"; give the identifier instead." \
+  "pellamar-cli: 2:1: The name \"twinName\" is ambiguous: it names \"1.3.6.1.4.1.99999.8\" (dumpasn1), \"1.3.6.1.4.1.99999.9\" (dumpasn1); give the identifier instead." \
   -c 'set -o pipefail; "$0" encode --tsv "$@" | cut -f1,2' "$cli" pellamarTestName twinName
-expect dumpasn1_absent 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}
-KwZj${tab}1.3.6.99${tab}" "" decode --tsv --names
-PELLAMAR_DUMPASN1_CFG=$work/damaged.cfg expect dumpasn1_damaged 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}pellamarTestName
-KwZj${tab}1.3.6.99${tab}" "pellamar-cli: warning: $work/damaged.cfg:3: not an entry of dumpasn1's form, nor are 1 more lines; the other names are used" \
+expect dumpasn1_absent 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}${unnamed7}
+KwZj${tab}1.3.6.99${tab}${unnamed99}" "" decode --tsv --names
+PELLAMAR_DUMPASN1_CFG=$work/damaged.cfg expect dumpasn1_damaged 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}pellamarTestName${tab}${tab}dumpasn1${tab}${arc7} pellamarTestName(7) }
+KwZj${tab}1.3.6.99${tab}${unnamed99}" "pellamar-cli: warning: $work/damaged.cfg:3: not an entry of dumpasn1's form, nor is 1 more line; the other names are used" \
   decode --tsv --names
-PELLAMAR_DUMPASN1_CFG=$work/missing.cfg expect dumpasn1_missing 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}
-KwZj${tab}1.3.6.99${tab}" "pellamar-cli: warning: $work/missing.cfg: cannot be read; names come from OpenSSL alone" \
+PELLAMAR_DUMPASN1_CFG=$work/missing.cfg expect dumpasn1_missing 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}${unnamed7}
+KwZj${tab}1.3.6.99${tab}${unnamed99}" "pellamar-cli: warning: $work/missing.cfg: cannot be read; its names are left out" \
   decode --tsv --names
 input=""
 
@@ -296,16 +303,16 @@ if [ -r /etc/dumpasn1/dumpasn1.cfg ]; then
 fi
 printf '  OID = 1 3 6 1 4 1 99999 7  \n  Description = indentedName  \nnot an entry\n' >"$work/one-damaged.cfg"
 PELLAMAR_DUMPASN1_CFG=$work/one-damaged.cfg expect dumpasn1_indented_and_one_damaged 0 \
-  "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}indentedName" \
-  "pellamar-cli: warning: $work/one-damaged.cfg:3: not an entry of dumpasn1's form, nor are 0 more lines; the other names are used" \
+  "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}indentedName${tab}${tab}dumpasn1${tab}${arc7} indentedName(7) }" \
+  "pellamar-cli: warning: $work/one-damaged.cfg:3: not an entry of dumpasn1's form; the other names are used" \
   decode --tsv --names KwYBBAGGjR8H
-PELLAMAR_DUMPASN1_CFG=$work expect dumpasn1_unreadable 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}" \
+PELLAMAR_DUMPASN1_CFG=$work expect dumpasn1_unreadable 0 "KwYBBAGGjR8H${tab}1.3.6.1.4.1.99999.7${tab}${unnamed7}" \
   "~^pellamar-cli: warning: $work: cannot be read" decode --tsv --names KwYBBAGGjR8H
 for arc in 1 2 3 4 5; do
   printf 'OID = 1 3 6 1 4 1 99999 %s\nDescription = fiveTwins\n\n' "$arc"
 done >"$work/five.cfg"
 PELLAMAR_DUMPASN1_CFG=$work/five.cfg expect ambiguous_name_counts_the_rest 1 "" \
-  "~^pellamar-cli: 1:1: The name \"fiveTwins\" is ambiguous: it names \"1\\.3\\.6\\.1\\.4\\.1\\.99999\\.[0-9]\", \"[0-9.]*\", \"[0-9.]*\" and 2 more; give the identifier instead\\.$" \
+  "~^pellamar-cli: 1:1: The name \"fiveTwins\" is ambiguous: it names \"1\\.3\\.6\\.1\\.4\\.1\\.99999\\.[0-9]\" \\(dumpasn1\\), \"[0-9.]*\" \\(dumpasn1\\), \"[0-9.]*\" \\(dumpasn1\\) and 2 more; give the identifier instead\\.$" \
   encode fiveTwins
 
 # Standard input: a carriage return dropped, blanks and tabs trimmed, empty
@@ -431,36 +438,50 @@ input=""
 # Out of memory is a failure, reported; a sanitizer's runtime alone needs
 # more than the limit.
 if ! ldd "$cli" | grep -q 'libasan'; then
-  program=bash expect out_of_memory 1 "" "~^pellamar-cli: " -c 'ulimit -v 13000; "$0" encode 1.2' "$cli"
+  # The smallest limit, in steps of 1000 KiB, at which the libraries load.
+  program=bash expect out_of_memory 1 "" "~^pellamar-cli: " -c '
+    for limit in $(seq 13000 1000 64000); do
+      (ulimit -v "$limit"; "$0" encode 1.2 2>&1 >/dev/null) | grep -q "shared libraries" || break
+    done
+    ulimit -v "$limit"; "$0" encode 1.2' "$cli"
 fi
 
 # The command line itself.
 expect help 0 "~^Usage: pellamar-cli encode .*
 Options:
-  -h, --help      display this help and exit
-  -v, --version   output version information and exit
+  -h, --help          display this help and exit
+  -v, --version       output version information and exit
 
 encode: convert identifiers to octets and Base64
-  --lenient       read dotted text as the Pellamar window does
-  --tsv           write one line of tab-separated fields per item
-  --json          write one JSON object per item, one per line
-  --names         with --tsv, add the identifier's name as a field
-  --uuid          with --tsv, end with the UUID of an identifier 2.25.N
+  --lenient           read dotted text as the Pellamar window does
+  --tsv               write one line of tab-separated fields per item
+  --json              write one JSON object per item, one per line
+  --names             with --tsv, add the name, and last the nearest name, its source, the enterprise and the named path
+  --uuid              with --tsv, add the UUID of an identifier 2.25.N as a field
+  --names-file FILE   read names from FILE too, before any other source
 
 decode: convert Base64 or hexadecimal octets to identifiers
-  --lenient       read octets as the Pellamar window does
-  --hex           read hexadecimal pairs instead of Base64
-  --der           read a whole DER encoding: tag 06, length, contents
-  --tsv           write one line of tab-separated fields per item
-  --json          write one JSON object per item, one per line
-  --names         with --tsv, add the identifier's name as a field
-  --uuid          with --tsv, end with the UUID of an identifier 2.25.N
+  --lenient           read octets as the Pellamar window does
+  --hex               read hexadecimal pairs instead of Base64
+  --der               read a whole DER encoding: tag 06, length, contents
+  --tsv               write one line of tab-separated fields per item
+  --json              write one JSON object per item, one per line
+  --names             with --tsv, add the name, and last the nearest name, its source, the enterprise and the named path
+  --uuid              with --tsv, add the UUID of an identifier 2.25.N as a field
+  --names-file FILE   read names from FILE too, before any other source
+
+names: list names that match, and where names come from
+  --children          list the names one arc below each IDENTIFIER
+  --sources           list the sources of names found, with their counts
+  --tsv               write one line of tab-separated fields per name
+  --json              write one JSON object per name, one per line
+  --names-file FILE   read names from FILE too, before any other source
 .*Exit status:" "" --help
 expect version 0 "~^pellamar-cli $version
 " "" --version
 expect no_command 2 "" "pellamar-cli: A subcommand is required
 $usage"
-expect unknown_command 2 "" "pellamar-cli: unknown command 'bogus'; the commands are encode and decode
+expect unknown_command 2 "" "pellamar-cli: unknown command 'bogus'; the commands are encode, decode and names
 $usage" bogus
 expect unknown_option 2 "" "pellamar-cli: The following argument was not expected: --bogus
 $usage" encode --bogus 1.2

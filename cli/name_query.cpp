@@ -1,0 +1,151 @@
+#include "name_query.hpp"
+
+#include <cstdio>
+
+#include "pellamar/readers.hpp"
+#include "pellamar/writers.hpp"
+
+namespace {
+
+std::string dottedOf(std::span<const std::uint8_t> contents) {
+  pellamar::ObjectIdentifier identifier;
+  pellamar::ObjectIdentifier::fromContents(contents, identifier);
+  std::string text;
+  pellamar::append(identifier, pellamar::Form::Dotted, text);
+  return text;
+}
+
+std::string jsonString(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      constexpr std::string_view hex = "0123456789abcdef";
+      out += "\\u00";
+      out += hex[static_cast<unsigned char>(c) >> 4];
+      out += hex[static_cast<unsigned char>(c) & 0x0F];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+void printName(const Name& name, OutputFormat format) {
+  const std::string dotted = dottedOf(name.contents);
+  const std::string kind(kindName(name.source->kind));
+  std::string line;
+  switch (format) {
+    case OutputFormat::Human:
+      line = dotted + " " + name.shown() + " (" + kind + ")";
+      break;
+    case OutputFormat::Tsv:
+      line = dotted + "\t" + name.qualified() + "\t" + kind + "\t" + name.source->path + "\t" +
+             std::string(name.description);
+      break;
+    case OutputFormat::Json:
+      line = "{\"identifier\":" + jsonString(dotted) + ",\"name\":" + jsonString(name.qualified()) +
+             ",\"source\":" + jsonString(kind) + ",\"file\":" + jsonString(name.source->path) +
+             ",\"description\":" + jsonString(name.description) + "}";
+      break;
+  }
+  std::printf("%s\n", line.c_str());
+}
+
+// Which Debian package gives each kind of source, for a user who has none.
+std::string_view providerOf(SourceKind kind) {
+  switch (kind) {
+    case SourceKind::UserNames:
+      return "your own, in ~/.config/pellamar/names or given with --names-file";
+    case SourceKind::OpenSsl:
+      return "libssl3";
+    case SourceKind::Dumpasn1:
+      return "Debian's dumpasn1 package";
+    case SourceKind::SnmpMib:
+      return "Debian's snmp-mibs-downloader package (non-free) or your own in ~/.snmp/mibs";
+    case SourceKind::LdapSchema:
+      return "Debian's slapd package";
+    case SourceKind::PackagedNames:
+      return "the pellamar-cli package";
+    case SourceKind::Enterprises:
+      return "Debian's libwireshark-data package, or IANA's enterprise-numbers file";
+  }
+  return {};
+}
+
+void printSources(const NameDatabase& database, OutputFormat format) {
+  constexpr std::array kinds = {SourceKind::UserNames,  SourceKind::OpenSsl,
+                                SourceKind::Dumpasn1,   SourceKind::SnmpMib,
+                                SourceKind::LdapSchema, SourceKind::PackagedNames,
+                                SourceKind::Enterprises};
+  for (const SourceKind kind : kinds) {
+    bool found = false;
+    for (const NameSource& source : database.sources()) {
+      if (source.kind != kind) {
+        continue;
+      }
+      found = true;
+      const std::string path = source.path.empty() ? "built in" : source.path;
+      const std::string kindText(kindName(kind));
+      if (format == OutputFormat::Tsv) {
+        std::printf("%s\t%zu\t%s\n", kindText.c_str(), source.names, path.c_str());
+      } else if (format == OutputFormat::Json) {
+        std::printf("{\"source\":%s,\"names\":%zu,\"file\":%s}\n", jsonString(kindText).c_str(),
+                    source.names, jsonString(source.path).c_str());
+      } else {
+        std::printf("%-20s %7zu names  %s\n", kindText.c_str(), source.names, path.c_str());
+      }
+    }
+    if (!found && format == OutputFormat::Human) {
+      std::printf("%-20s    none found; %s gives them\n", std::string(kindName(kind)).c_str(),
+                  std::string(providerOf(kind)).c_str());
+    }
+  }
+}
+
+}  // namespace
+
+bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands, OutputFormat format,
+                     ObjectNames& names, Diagnostics& diagnostics) {
+  const NameDatabase& database = names.database();
+  if (query == NameQuery::Sources) {
+    printSources(database, format);
+    return true;
+  }
+  bool allFound = true;
+  long number = 0;
+  for (const std::string& operand : operands) {
+    ++number;
+    std::vector<Name> found;
+    if (query == NameQuery::Matching) {
+      found = database.matching(operand);
+      if (found.empty()) {
+        diagnostics.report(number, 1, "No name or description matches \"" + operand + "\".");
+      }
+    } else {
+      pellamar::ObjectIdentifier identifier;
+      if (const auto error = pellamar::readIdentifier(operand, identifier)) {
+        const NameReading reading = database.read(operand);
+        if (reading.candidates.size() != 1 || !reading.arcsBelow.empty()) {
+          diagnostics.report(
+              number, 1,
+              pellamar::describe(*error, operand, pellamar::latin1Place(*error, operand)));
+          allFound = false;
+          continue;
+        }
+        pellamar::ObjectIdentifier::fromContents(reading.candidates.front().contents, identifier);
+      }
+      found = database.childrenOf(identifier.octets());
+      if (found.empty()) {
+        diagnostics.report(number, 1, "No source names an arc below " + operand + ".");
+      }
+    }
+    allFound = allFound && !found.empty();
+    for (const Name& name : found) {
+      printName(name, format);
+    }
+  }
+  return allFound;
+}

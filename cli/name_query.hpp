@@ -1,0 +1,23 @@
+// pellamar-cli names: the names database asked directly, as snmptranslate
+// and a repository's search are.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "item_converter.hpp"
+#include "object_names.hpp"
+
+enum class NameQuery {
+  // The names whose name or description matches each pattern.
+  Matching,
+  // The names one arc below each identifier.
+  Children,
+  // The sources found, with how many names each, and those not found.
+  Sources,
+};
+
+// Answers `query` for `operands` on standard output; returns whether each
+// operand found something (the sources are always found).
+bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands, OutputFormat format,
+                     ObjectNames& names, Diagnostics& diagnostics);

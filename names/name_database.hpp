@@ -1,0 +1,165 @@
+// Every name known for object identifiers, from the sources found at run
+// time, in one table: what each identifier is called, by which source, the
+// nearest named ancestor of one that has no name, the named path of its
+// arcs and the enterprise that owns it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pellamar/object_identifier.hpp"
+
+// The kinds of source, in the order they are consulted: when two sources
+// name one identifier, the earlier kind's name is shown first.
+enum class SourceKind : std::uint8_t {
+  // Files the user keeps or names on the command line.
+  UserNames,
+  OpenSsl,
+  Dumpasn1,
+  SnmpMib,
+  LdapSchema,
+  // Names files that come with Pellamar, such as DICOM's UID registry.
+  PackagedNames,
+  Enterprises,
+};
+
+// What a source is called in output: "SNMP MIB", "LDAP schema".
+std::string_view kindName(SourceKind kind);
+
+struct NameSource {
+  SourceKind kind;
+  // The file read; empty for OpenSSL's built-in table.
+  std::string path;
+  std::size_t names = 0;
+};
+
+// One name of one identifier.
+struct Name {
+  std::span<const std::uint8_t> contents;
+  std::string_view name;         // "ifDescr", "GN", "Microsoft"
+  std::string_view module;       // "IF-MIB" for an SNMP object; otherwise empty
+  std::string_view description;  // OpenSSL's long name, or a source's description
+  const NameSource* source;
+
+  // The name as its field writes it: "IF-MIB::ifDescr", "givenName".
+  std::string qualified() const;
+  // The name as a person is shown it: qualified, and with OpenSSL's long
+  // name after its short one, "GN (givenName)".
+  std::string shown() const;
+};
+
+// The names of one identifier: its own, or those of its nearest named
+// ancestor and the arcs below it.
+struct NearestNames {
+  std::vector<Name> names;
+  // The arcs below the named ancestor, dotted: "7" for ifDescr.7; empty
+  // when the names are the identifier's own.
+  std::string arcsBelow;
+
+  // "IF-MIB::ifDescr.7", "GN (givenName)"; empty when nothing is named.
+  std::string label() const;
+};
+
+// What a name written as input stands for.
+struct NameReading {
+  // The identifiers of the name, one name each, from the first kind of
+  // source that knows it; more than one when the name is ambiguous there.
+  std::vector<Name> candidates;
+  // Arcs written after the name, dotted ("7" of "ifDescr.7").
+  std::string arcsBelow;
+};
+
+class NameDatabase {
+ public:
+  // Building, one source after another in the order of SourceKind: returns
+  // the source's index, for add().
+  std::uint16_t addSource(SourceKind kind, std::string path);
+  // A name of the identifier with `contents`, from source `source`. Empty
+  // names are ignored.
+  void add(std::uint16_t source, std::span<const std::uint8_t> contents, std::string_view name,
+           std::string_view module = {}, std::string_view description = {});
+  // A problem met in reading a source, kept with the names so that a
+  // cached table repeats it.
+  void addWarning(std::string warning);
+  // Orders and indexes the names; the queries below need it.
+  void finish();
+
+  const std::vector<NameSource>& sources() const { return sources_; }
+  const std::vector<std::string>& warnings() const { return warnings_; }
+  std::size_t size() const { return records_.size(); }
+
+  // The identifier's own names, the first source's first.
+  std::vector<Name> namesOf(std::span<const std::uint8_t> contents) const;
+  // The identifier's own names or, failing them, its nearest ancestor's.
+  // Ancestors are named by the sources that name the arcs of a tree: not
+  // by OpenSSL's table or dumpasn1's, which name algorithms and attributes
+  // whose arcs below are no instances of them, nor by the enterprise
+  // numbers, which ownerOf() gives.
+  NearestNames nearestNames(const pellamar::ObjectIdentifier& identifier) const;
+  // The identifier in ASN.1 value notation with each arc's name where a
+  // source gives it one that is an ASN.1 identifier, or X.660 does:
+  // "{ iso(1) org(3) dod(6) internet(1) 4 }". `fromSources` is set when a
+  // name came from a source other than OpenSSL and X.660.
+  std::string namedPath(const pellamar::ObjectIdentifier& identifier, bool& fromSources) const;
+  // The enterprise number that owns an identifier under 1.3.6.1.4.1, with
+  // its registered name, if the enterprise table has it.
+  std::optional<Name> ownerOf(std::span<const std::uint8_t> contents) const;
+
+  // Every name spelled `name` exactly, of `module` when one is given.
+  std::vector<Name> named(std::string_view name, std::string_view module) const;
+  // A name as a person writes one: "ifDescr", "IF-MIB::ifDescr", and
+  // either with arcs after it, "ifDescr.7". Names are matched exactly, in
+  // the case written.
+  NameReading read(std::string_view text) const;
+  // Every name whose name, qualified name or description matches `pattern`,
+  // a shell pattern without regard to case (a word alone matches anywhere).
+  std::vector<Name> matching(std::string_view pattern) const;
+  // The names of the identifiers one arc below `contents`, in order of
+  // their arcs.
+  std::vector<Name> childrenOf(std::span<const std::uint8_t> contents) const;
+
+  // The table as a cache file, and back. load() returns false, leaving
+  // the table empty, when the file is missing, damaged or was written for
+  // another `fingerprint`.
+  bool save(const std::string& path, std::string_view fingerprint) const;
+  bool load(const std::string& path, std::string_view fingerprint);
+
+ private:
+  struct TextRef {
+    std::uint32_t offset;
+    std::uint32_t size;
+  };
+  struct Record {
+    TextRef contents;
+    TextRef name;
+    TextRef module;
+    TextRef description;
+    std::uint16_t source;
+    // Keeps the record free of padding, whose bytes the cache would copy.
+    std::uint16_t unused;
+  };
+
+  TextRef store(std::string_view text);
+  std::string_view text(TextRef ref) const { return {arena_.data() + ref.offset, ref.size}; }
+  std::span<const std::uint8_t> octets(TextRef ref) const;
+  Name nameOf(const Record& record) const;
+  // The index of the first record of `contents`, whose hash is `hash`, or
+  // NotFound.
+  std::uint32_t find(std::span<const std::uint8_t> contents, std::uint64_t hash) const;
+  void appendNames(std::uint32_t first, std::vector<Name>& names) const;
+
+  static constexpr std::uint32_t NotFound = UINT32_MAX;
+
+  std::vector<NameSource> sources_;
+  std::vector<std::string> warnings_;
+  std::vector<Record> records_;
+  std::string arena_;
+  // Open addressing on the contents' hash: 0 for empty, otherwise one more
+  // than the index of the identifier's first record.
+  std::vector<std::uint32_t> slots_;
+};

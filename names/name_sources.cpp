@@ -1,0 +1,281 @@
+#include "name_sources.hpp"
+
+#include <dirent.h>
+#include <openssl/crypto.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+#include "source_readers.hpp"
+
+namespace {
+
+std::optional<std::string> environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
+std::vector<std::string> split(const std::string& list) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t end = std::min(list.find(':', start), list.size());
+    if (end > start) {
+      parts.push_back(list.substr(start, end - start));
+    }
+    start = end + 1;
+  }
+  return parts;
+}
+
+// A folder under the user's home from an XDG variable, or its default.
+std::optional<std::string> userDirectory(const char* variable, const char* underHome) {
+  if (const auto value = environment(variable); value && !value->empty()) {
+    return value;
+  }
+  if (const auto home = environment("HOME"); home && !home->empty()) {
+    return *home + "/" + underHome;
+  }
+  return std::nullopt;
+}
+
+// The list a variable sets, or `defaults` when it is not set.
+std::vector<std::string> listOr(const char* variable, std::vector<std::string> defaults) {
+  if (const auto value = environment(variable)) {
+    return split(*value);
+  }
+  return defaults;
+}
+
+struct FileState {
+  bool exists = false;
+  bool regular = false;
+  long long size = 0;
+  long long modified = 0;
+};
+
+FileState stateOf(const std::string& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) {
+    return {};
+  }
+  constexpr long long nanoseconds = 1000000000LL;
+  return {true, S_ISREG(status.st_mode), static_cast<long long>(status.st_size),
+          static_cast<long long>(status.st_mtim.tv_sec) * nanoseconds + status.st_mtim.tv_nsec};
+}
+
+// The regular files of a folder whose names `wanted` accepts, in the
+// order of their names.
+template <typename Wanted>
+std::vector<std::string> filesIn(const std::string& directory, Wanted wanted) {
+  std::vector<std::string> files;
+  DIR* folder = opendir(directory.c_str());
+  if (folder == nullptr) {
+    return files;
+  }
+  while (const dirent* entry = readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (!name.starts_with('.') && wanted(name) && stateOf(directory + "/" + name).regular) {
+      files.push_back(directory + "/" + name);
+    }
+  }
+  closedir(folder);
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// The files each source will be read from, and a fingerprint of them.
+struct SourceFiles {
+  std::vector<std::string> namesFiles;
+  std::optional<std::string> dumpasn1File;
+  std::vector<std::string> mibFiles;
+  std::vector<std::string> ldapFiles;
+  std::vector<std::string> packagedFiles;
+  std::vector<std::string> enterpriseFiles;
+  std::string fingerprint;
+
+  void note(const std::string& path) {
+    const FileState state = stateOf(path);
+    fingerprint +=
+        path + '\t' + std::to_string(state.size) + '\t' + std::to_string(state.modified) + '\n';
+  }
+};
+
+// The cache is made by, and for, this program as it is (its file's size
+// and time stand for its build) and OpenSSL's table as it is.
+constexpr int CacheVersion = 1;
+
+SourceFiles sourceFiles(const NameLocations& locations) {
+  SourceFiles files;
+  files.fingerprint = "version " + std::to_string(CacheVersion) + " OpenSSL " +
+                      std::to_string(OpenSSL_version_num()) + "\n";
+  files.note("/proc/self/exe");
+  const auto add = [&files](std::vector<std::string>& list, const std::string& path) {
+    list.push_back(path);
+    files.note(path);
+  };
+  for (const std::string& path : locations.namesFiles) {
+    add(files.namesFiles, path);
+  }
+  if (locations.dumpasn1File) {
+    files.dumpasn1File = locations.dumpasn1File;
+    files.note(*locations.dumpasn1File);
+  }
+  files.fingerprint += "MIB folders";
+  for (const std::string& directory : locations.mibDirectories) {
+    files.fingerprint += " " + directory;
+  }
+  files.fingerprint += '\n';
+  for (const std::string& directory : locations.mibDirectories) {
+    for (const std::string& path : filesIn(directory, [](const std::string&) { return true; })) {
+      add(files.mibFiles, path);
+    }
+  }
+  for (const std::string& directory : locations.ldapSchemaDirectories) {
+    const auto schemas = filesIn(directory, [](const std::string& name) {
+      return name.ends_with(".schema") || name.ends_with(".ldif");
+    });
+    for (const std::string& path : schemas) {
+      // OpenLDAP ships each schema in both forms: the .ldif is read only
+      // where there is no .schema.
+      const std::string twin = path.substr(0, path.rfind('.')) + ".schema";
+      if (path.ends_with(".schema") ||
+          std::find(schemas.begin(), schemas.end(), twin) == schemas.end()) {
+        add(files.ldapFiles, path);
+      }
+    }
+  }
+  for (const std::string& directory : locations.packagedNamesDirectories) {
+    for (const std::string& path :
+         filesIn(directory, [](const std::string& name) { return name.ends_with(".names"); })) {
+      add(files.packagedFiles, path);
+    }
+  }
+  for (const std::string& path : locations.enterpriseFiles) {
+    add(files.enterpriseFiles, path);
+  }
+  return files;
+}
+
+NameDatabase readSources(const SourceFiles& files, const NameLocations& locations) {
+  NameDatabase names;
+  for (const std::string& path : files.namesFiles) {
+    readNamesFile(names, SourceKind::UserNames, path);
+  }
+  addOpenSslNames(names);
+  if (files.dumpasn1File) {
+    readDumpasn1(names, *files.dumpasn1File);
+  }
+  if (!files.mibFiles.empty()) {
+    readMibs(names, files.mibFiles, locations.mibDirectories);
+  }
+  for (const std::string& path : files.ldapFiles) {
+    readLdapSchema(names, path);
+  }
+  for (const std::string& path : files.packagedFiles) {
+    readNamesFile(names, SourceKind::PackagedNames, path);
+  }
+  for (const std::string& path : files.enterpriseFiles) {
+    readEnterprises(names, path);
+  }
+  names.finish();
+  return names;
+}
+
+void makeDirectories(const std::string& path) {
+  for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    mkdir(path.substr(0, slash).c_str(), 0700);
+  }
+}
+
+}  // namespace
+
+NameLocations NameLocations::fromEnvironment(std::vector<std::string> namesFiles,
+                                             const std::string& dataDirectory) {
+  NameLocations locations;
+  locations.namesFiles = std::move(namesFiles);
+  const auto home = environment("HOME");
+  const auto existing = [](const std::string& path) { return stateOf(path).exists; };
+  if (const auto config = userDirectory("XDG_CONFIG_HOME", ".config")) {
+    if (const std::string own = *config + "/pellamar/names"; existing(own)) {
+      locations.namesFiles.push_back(own);
+    }
+  }
+
+  if (const auto chosen = environment("PELLAMAR_DUMPASN1_CFG")) {
+    if (!chosen->empty()) {
+      locations.dumpasn1File = chosen;
+    }
+  } else {
+    std::vector<std::string> candidates;
+    if (const auto directory = environment("DUMPASN1_PATH")) {
+      candidates.push_back(*directory + "/dumpasn1.cfg");
+    }
+    if (home) {
+      candidates.push_back(*home + "/.dumpasn1.cfg");
+    }
+    candidates.emplace_back("/etc/dumpasn1/dumpasn1.cfg");
+    const auto found = std::find_if(candidates.begin(), candidates.end(), existing);
+    if (found != candidates.end()) {
+      locations.dumpasn1File = *found;
+    }
+  }
+
+  std::vector<std::string> mibDefaults;
+  if (home) {
+    mibDefaults.push_back(*home + "/.snmp/mibs");
+  }
+  for (const char* directory :
+       {"/usr/share/snmp/mibs", "/usr/share/snmp/mibs/iana", "/usr/share/snmp/mibs/ietf",
+        "/var/lib/mibs/ietf", "/var/lib/mibs/iana"}) {
+    mibDefaults.emplace_back(directory);
+  }
+  if (const auto mibdirs = environment("MIBDIRS")) {
+    if (mibdirs->starts_with('+')) {
+      locations.mibDirectories = split(mibdirs->substr(1));
+      locations.mibDirectories.insert(locations.mibDirectories.end(), mibDefaults.begin(),
+                                      mibDefaults.end());
+    } else {
+      locations.mibDirectories = split(*mibdirs);
+    }
+  } else {
+    locations.mibDirectories = mibDefaults;
+  }
+
+  locations.ldapSchemaDirectories = listOr("PELLAMAR_LDAP_SCHEMAS", {"/etc/ldap/schema"});
+  locations.packagedNamesDirectories = listOr("PELLAMAR_NAMES_DIRS", {dataDirectory});
+  if (const auto chosen = environment("PELLAMAR_ENTERPRISES")) {
+    locations.enterpriseFiles = split(*chosen);
+  } else {
+    if (const auto data = userDirectory("XDG_DATA_HOME", ".local/share")) {
+      if (const std::string own = *data + "/pellamar/enterprise-numbers"; existing(own)) {
+        locations.enterpriseFiles.push_back(own);
+      }
+    }
+    if (const std::string wireshark = "/usr/share/wireshark/enterprises.tsv"; existing(wireshark)) {
+      locations.enterpriseFiles.push_back(wireshark);
+    }
+  }
+  if (const auto cache = userDirectory("XDG_CACHE_HOME", ".cache")) {
+    locations.cacheFile = *cache + "/pellamar/names.cache";
+  }
+  return locations;
+}
+
+NameDatabase loadNames(const NameLocations& locations) {
+  const SourceFiles files = sourceFiles(locations);
+  NameDatabase names;
+  if (!locations.cacheFile.empty() && names.load(locations.cacheFile, files.fingerprint)) {
+    return names;
+  }
+  names = readSources(files, locations);
+  if (!locations.cacheFile.empty()) {
+    // A cache that cannot be written costs time, not names: nothing is said.
+    makeDirectories(locations.cacheFile);
+    names.save(locations.cacheFile, files.fingerprint);
+  }
+  return names;
+}

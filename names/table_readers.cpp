@@ -1,0 +1,188 @@
+// OpenSSL's table, dumpasn1's file, names files and enterprise numbers.
+#include <openssl/err.h>
+#include <openssl/objects.h>
+
+#include <fstream>
+
+#include "source_lines.hpp"
+#include "source_readers.hpp"
+
+namespace {
+
+constexpr std::string_view EnterprisesPrefix = "1.3.6.1.4.1.";
+
+bool allDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The contents octets of a dumpasn1 "OID = " value: arcs separated by
+// blanks, as today's files write them, or the DER octets in hexadecimal,
+// as older ones did ("06 03 55 04 03").
+std::optional<pellamar::ObjectIdentifier> dumpasn1Identifier(std::string_view value) {
+  pellamar::ObjectIdentifier identifier;
+  const bool der = value.starts_with("06 ");
+  const auto error = der ? pellamar::readOctetText(value, pellamar::OctetText::Hex, true,
+                                                   pellamar::Reading::Strict, identifier)
+                         : pellamar::readBlankArcs(value, identifier);
+  if (error) {
+    return std::nullopt;
+  }
+  return identifier;
+}
+
+void warnUnreadable(NameDatabase& names, const std::string& path) {
+  names.addWarning(path + ": cannot be read; its names are left out");
+}
+
+}  // namespace
+
+void addOpenSslNames(NameDatabase& names) {
+  const std::uint16_t source = names.addSource(SourceKind::OpenSsl, {});
+  // OBJ_new_nid(0) is the number the next object would get: one past the
+  // last built in.
+  const int end = OBJ_new_nid(0);
+  for (int nid = 1; nid < end; ++nid) {
+    const ASN1_OBJECT* object = OBJ_nid2obj(nid);
+    if (object == nullptr || OBJ_length(object) == 0 || OBJ_obj2nid(object) != nid) {
+      continue;
+    }
+    const char* shortName = OBJ_nid2sn(nid);
+    const char* longName = OBJ_nid2ln(nid);
+    names.add(source, {OBJ_get0_data(object), OBJ_length(object)},
+              shortName != nullptr ? shortName : "", {}, longName != nullptr ? longName : "");
+  }
+  ERR_clear_error();
+}
+
+void readDumpasn1(NameDatabase& names, const std::string& path) {
+  const std::uint16_t source = names.addSource(SourceKind::Dumpasn1, path);
+  std::ifstream file(path);
+  if (!file) {
+    warnUnreadable(names, path);
+    return;
+  }
+  std::string line;
+  long number = 0;
+  DamagedLines damaged;
+  std::optional<pellamar::ObjectIdentifier> identifier;
+  bool entryOpen = false;
+  while (std::getline(file, line)) {
+    ++number;
+    const std::string_view text = trimmed(line);
+    if (text.empty() || text.front() == '#') {
+      continue;
+    }
+    const std::size_t equals = text.find('=');
+    const std::string_view attribute =
+        equals == std::string_view::npos ? text : trimmed(text.substr(0, equals));
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view{} : trimmed(text.substr(equals + 1));
+    // "Warning" stands alone: dumpasn1 warns when it meets the identifier.
+    bool understood = equals != std::string_view::npos || attribute == "Warning";
+    if (attribute == "OID") {
+      identifier = dumpasn1Identifier(value);
+      entryOpen = true;
+      understood = identifier.has_value();
+    } else if (attribute == "Description" && entryOpen) {
+      if (identifier) {
+        names.add(source, identifier->octets(), value);
+      }
+      understood = !value.empty();
+    }
+    if (!understood) {
+      damaged.note(number);
+    }
+  }
+  if (file.bad()) {
+    names.addWarning(path + ": cannot be read to its end; the names before are used");
+  }
+  damaged.report(names, path, "an entry of dumpasn1's form");
+}
+
+void readNamesFile(NameDatabase& names, SourceKind kind, const std::string& path) {
+  const std::uint16_t source = names.addSource(kind, path);
+  std::ifstream file(path);
+  if (!file) {
+    warnUnreadable(names, path);
+    return;
+  }
+  std::string line;
+  long number = 0;
+  DamagedLines damaged;
+  while (std::getline(file, line)) {
+    ++number;
+    const std::string_view text = trimmed(line);
+    if (text.empty() || text.front() == '#') {
+      continue;
+    }
+    const std::size_t identifierEnd = text.find_first_of(" \t");
+    const std::string_view rest = identifierEnd == std::string_view::npos
+                                      ? std::string_view{}
+                                      : trimmed(text.substr(identifierEnd));
+    const std::size_t nameEnd = std::min(rest.find_first_of(" \t"), rest.size());
+    std::string_view name = rest.substr(0, nameEnd);
+    const std::string_view description = trimmed(rest.substr(nameEnd));
+    const auto identifier = dottedIdentifier(text.substr(0, identifierEnd));
+    if (!identifier || name.empty()) {
+      damaged.note(number);
+      continue;
+    }
+    std::string_view module;
+    if (const std::size_t colons = name.find("::"); colons != std::string_view::npos) {
+      module = name.substr(0, colons);
+      name.remove_prefix(colons + 2);
+    }
+    names.add(source, identifier->octets(), name, module, description);
+  }
+  damaged.report(names, path, "an identifier followed by a name");
+}
+
+void readEnterprises(NameDatabase& names, const std::string& path) {
+  const std::uint16_t source = names.addSource(SourceKind::Enterprises, path);
+  std::ifstream file(path);
+  if (!file) {
+    warnUnreadable(names, path);
+    return;
+  }
+  std::string line;
+  long number = 0;
+  DamagedLines damaged;
+  // IANA's own file: a number on its own line, the organization on the
+  // next, then its contact; anything else there is its preamble.
+  bool ianaForm = false;
+  std::string pendingNumber;
+  const auto addEnterprise = [&](std::string_view enterprise, std::string_view organization) {
+    if (const auto identifier =
+            dottedIdentifier(std::string(EnterprisesPrefix).append(enterprise))) {
+      names.add(source, identifier->octets(), organization);
+    }
+  };
+  while (std::getline(file, line)) {
+    ++number;
+    const std::string_view text = trimmed(line);
+    if (!pendingNumber.empty()) {
+      if (!text.empty()) {
+        addEnterprise(pendingNumber, text);
+        pendingNumber.clear();
+      }
+      continue;
+    }
+    if (text.empty() || text.front() == '#') {
+      continue;
+    }
+    if (allDigits(text)) {
+      ianaForm = true;
+      pendingNumber = text;
+      continue;
+    }
+    const std::size_t numberEnd = text.find_first_of(" \t");
+    if (numberEnd != std::string_view::npos && allDigits(text.substr(0, numberEnd))) {
+      addEnterprise(text.substr(0, numberEnd), trimmed(text.substr(numberEnd)));
+    } else {
+      damaged.note(number);
+    }
+  }
+  if (!ianaForm) {
+    damaged.report(names, path, "an enterprise number followed by its organization");
+  }
+}
