@@ -100,6 +100,11 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
   // came from, and are sources of their own.
   for (SmiModule* module = smiGetFirstModule(); module != nullptr;
        module = smiGetNextModule(module)) {
+    // libsmi keeps what it read of a module with severe faults, and walking
+    // its nodes can run into the damage: such a module is left out whole.
+    if (module->path != nullptr && found.contains(module->path)) {
+      continue;
+    }
     auto source = sourceOf.find(module->name);
     if (source == sourceOf.end()) {
       source = sourceOf
