@@ -112,6 +112,11 @@ bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands, 
   const NameDatabase& database = names.database();
   if (query == NameQuery::Sources) {
     printSources(database, format);
+    if (database.cached()) {
+      for (const std::string& warning : database.warnings()) {
+        diagnostics.warn(warning);
+      }
+    }
     return true;
   }
   bool allFound = true;

@@ -1,6 +1,10 @@
 #include "name_database.hpp"
 
+#include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -47,6 +51,10 @@ bool equal(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
 
 // The cache holds the records and text as they are in memory: it is read
 // back only by the program that wrote it, which the fingerprint names.
+// Arrays start at a multiple of 8 octets, so that they are used where the
+// file is mapped.
+constexpr std::size_t ArrayAlignment = 8;
+
 template <typename Value>
 void putValue(std::string& out, const Value& value) {
   out.append(reinterpret_cast<const char*>(&value), sizeof value);
@@ -58,48 +66,55 @@ void putText(std::string& out, std::string_view text) {
 }
 
 template <typename Element>
-void putVector(std::string& out, const std::vector<Element>& elements) {
-  putText(out, {reinterpret_cast<const char*>(elements.data()), elements.size() * sizeof(Element)});
+void putArray(std::string& out, std::span<const Element> elements) {
+  putValue(out, static_cast<std::uint64_t>(elements.size()));
+  out.append((ArrayAlignment - out.size() % ArrayAlignment) % ArrayAlignment, '\0');
+  out.append(reinterpret_cast<const char*>(elements.data()), elements.size_bytes());
 }
 
 // Reads back what the put functions wrote; any read past the end fails the
 // whole load.
 class CacheReader {
  public:
-  explicit CacheReader(std::string_view data) : data_(data) {}
+  CacheReader(std::string_view data, std::size_t at) : data_(data), at_(at) {}
 
   template <typename Value>
   bool value(Value& value) {
-    if (data_.size() < sizeof value) {
+    if (data_.size() - at_ < sizeof value) {
       return false;
     }
-    std::memcpy(&value, data_.data(), sizeof value);
-    data_.remove_prefix(sizeof value);
+    std::memcpy(&value, data_.data() + at_, sizeof value);
+    at_ += sizeof value;
     return true;
   }
   bool text(std::string_view& text) {
     std::uint64_t size = 0;
-    if (!value(size) || size > data_.size()) {
+    if (!value(size) || size > data_.size() - at_) {
       return false;
     }
-    text = data_.substr(0, size);
-    data_.remove_prefix(size);
+    text = data_.substr(at_, size);
+    at_ += size;
     return true;
   }
   template <typename Element>
-  bool vector(std::vector<Element>& elements) {
-    std::string_view bytes;
-    if (!text(bytes) || bytes.size() % sizeof(Element) != 0) {
+  bool array(std::span<const Element>& elements) {
+    std::uint64_t count = 0;
+    if (!value(count)) {
       return false;
     }
-    elements.resize(bytes.size() / sizeof(Element));
-    std::memcpy(elements.data(), bytes.data(), bytes.size());
+    const std::size_t start = at_ + (ArrayAlignment - at_ % ArrayAlignment) % ArrayAlignment;
+    if (start > data_.size() || count > (data_.size() - start) / sizeof(Element)) {
+      return false;
+    }
+    elements = {reinterpret_cast<const Element*>(data_.data() + start), count};
+    at_ = start + count * sizeof(Element);
     return true;
   }
-  bool atEnd() const { return data_.empty(); }
+  bool atEnd() const { return at_ == data_.size(); }
 
  private:
   std::string_view data_;
+  std::size_t at_;
 };
 
 constexpr std::string_view CacheMagic = "pellamar names cache 1\n";
@@ -159,12 +174,12 @@ NameDatabase::TextRef NameDatabase::store(std::string_view text) {
   }
   const TextRef ref{static_cast<std::uint32_t>(arena_.size()),
                     static_cast<std::uint32_t>(text.size())};
-  arena_.append(text);
+  arena_.insert(arena_.end(), text.begin(), text.end());
   return ref;
 }
 
 std::span<const std::uint8_t> NameDatabase::octets(TextRef ref) const {
-  return {reinterpret_cast<const std::uint8_t*>(arena_.data()) + ref.offset, ref.size};
+  return {reinterpret_cast<const std::uint8_t*>(text_.data()) + ref.offset, ref.size};
 }
 
 void NameDatabase::add(std::uint16_t source, std::span<const std::uint8_t> contents,
@@ -183,6 +198,7 @@ void NameDatabase::addWarning(std::string warning) {
 }
 
 void NameDatabase::finish() {
+  text_ = {arena_.data(), arena_.size()};
   std::stable_sort(records_.begin(), records_.end(), [this](const Record& a, const Record& b) {
     const auto left = text(a.contents);
     const auto right = text(b.contents);
@@ -234,16 +250,18 @@ void NameDatabase::finish() {
     }
     slots_[slot] = static_cast<std::uint32_t>(index + 1);
   }
+  table_ = records_;
+  index_ = slots_;
 }
 
 std::uint32_t NameDatabase::find(std::span<const std::uint8_t> contents, std::uint64_t hash) const {
-  if (slots_.empty()) {
+  if (index_.empty()) {
     return NotFound;
   }
-  const std::size_t mask = slots_.size() - 1;
-  for (std::size_t slot = hash & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
-    const std::uint32_t first = slots_[slot] - 1;
-    if (equal(octets(records_[first].contents), contents)) {
+  const std::size_t mask = index_.size() - 1;
+  for (std::size_t slot = hash & mask; index_[slot] != 0; slot = (slot + 1) & mask) {
+    const std::uint32_t first = index_[slot] - 1;
+    if (equal(octets(table_[first].contents), contents)) {
       return first;
     }
   }
@@ -256,10 +274,10 @@ Name NameDatabase::nameOf(const Record& record) const {
 }
 
 void NameDatabase::appendNames(std::uint32_t first, std::vector<Name>& names) const {
-  const std::string_view contents = text(records_[first].contents);
-  for (std::size_t index = first;
-       index < records_.size() && text(records_[index].contents) == contents; ++index) {
-    names.push_back(nameOf(records_[index]));
+  const std::string_view contents = text(table_[first].contents);
+  for (std::size_t index = first; index < table_.size() && text(table_[index].contents) == contents;
+       ++index) {
+    names.push_back(nameOf(table_[index]));
   }
 }
 
@@ -361,16 +379,16 @@ std::string NameDatabase::namedPath(const pellamar::ObjectIdentifier& identifier
       // dumpasn1's names of algorithms and attributes after them.
       for (const bool treeSources : {true, false}) {
         for (std::uint32_t index = first;
-             name.empty() && index != NotFound && index < records_.size() &&
-             equal(octets(records_[index].contents), prefix);
+             name.empty() && index != NotFound && index < table_.size() &&
+             equal(octets(table_[index].contents), prefix);
              ++index) {
-          const SourceKind kind = sources_[records_[index].source].kind;
+          const SourceKind kind = sources_[table_[index].source].kind;
           const bool tree = kind != SourceKind::OpenSsl && kind != SourceKind::Dumpasn1;
           // OpenSSL's short names are often capitals ("CN"), its long
           // names the ASN.1 ones ("commonName").
           for (const TextRef candidate :
-               {records_[index].name,
-                kind == SourceKind::OpenSsl ? records_[index].description : records_[index].name}) {
+               {table_[index].name,
+                kind == SourceKind::OpenSsl ? table_[index].description : table_[index].name}) {
             if (name.empty() && tree == treeSources &&
                 pellamar::isAsn1Identifier(text(candidate))) {
               name = text(candidate);
@@ -412,7 +430,7 @@ std::optional<Name> NameDatabase::ownerOf(std::span<const std::uint8_t> contents
 
 std::vector<Name> NameDatabase::named(std::string_view name, std::string_view module) const {
   std::vector<Name> found;
-  for (const Record& record : records_) {
+  for (const Record& record : table_) {
     // OpenSSL's long names are names too ("givenName").
     const bool spelled =
         text(record.name) == name ||
@@ -468,7 +486,7 @@ std::vector<Name> NameDatabase::matching(std::string_view pattern) const {
     return fnmatch(glob.c_str(), text.c_str(), FNM_CASEFOLD) == 0;
   };
   std::vector<Name> found;
-  for (const Record& record : records_) {
+  for (const Record& record : table_) {
     const Name name = nameOf(record);
     if (matches(name.qualified()) || matches(std::string(name.description))) {
       found.push_back(name);
@@ -483,9 +501,9 @@ std::vector<Name> NameDatabase::childrenOf(std::span<const std::uint8_t> content
   // identifier follow it; a child has exactly one subidentifier more.
   const std::string_view parent(reinterpret_cast<const char*>(contents.data()), contents.size());
   auto at = std::lower_bound(
-      records_.begin(), records_.end(), parent,
+      table_.begin(), table_.end(), parent,
       [this](const Record& record, std::string_view key) { return text(record.contents) < key; });
-  for (; at != records_.end() && text(at->contents).starts_with(parent); ++at) {
+  for (; at != table_.end() && text(at->contents).starts_with(parent); ++at) {
     const auto below = octets(at->contents).subspan(contents.size());
     const auto subidentifiers = std::count_if(
         below.begin(), below.end(), [](std::uint8_t octet) { return (octet & 0x80) == 0; });
@@ -518,11 +536,11 @@ bool NameDatabase::save(const std::string& path, std::string_view fingerprint) c
   for (const std::string& warning : warnings_) {
     putText(out, warning);
   }
-  putVector(out, records_);
-  putVector(out, slots_);
-  putText(out, arena_);
+  putArray(out, table_);
+  putArray(out, index_);
+  putArray(out, std::span<const char>(text_.data(), text_.size()));
   // Written aside and renamed, so that a reader never sees half a cache.
-  const std::string temporary = path + ".new";
+  const std::string temporary = path + ".new" + std::to_string(getpid());
   {
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
     if (!file.write(out.data(), static_cast<std::streamsize>(out.size())) || !file.flush()) {
@@ -534,15 +552,28 @@ bool NameDatabase::save(const std::string& path, std::string_view fingerprint) c
 }
 
 bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) {
     return false;
   }
-  const std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  struct stat status {};
+  void* mapped = MAP_FAILED;
+  if (fstat(descriptor, &status) == 0 && status.st_size > 0) {
+    mapped = mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE,
+                  descriptor, 0);
+  }
+  close(descriptor);
+  if (mapped == MAP_FAILED) {
+    return false;
+  }
+  const auto size = static_cast<std::size_t>(status.st_size);
+  std::shared_ptr<const void> mapping(
+      mapped, [size](const void* start) { munmap(const_cast<void*>(start), size); });
+  const std::string_view data(static_cast<const char*>(mapped), size);
   if (!data.starts_with(CacheMagic)) {
     return false;
   }
-  CacheReader in(std::string_view(data).substr(CacheMagic.size()));
+  CacheReader in(data, CacheMagic.size());
   NameDatabase loaded;
   std::string_view text;
   std::uint64_t count = 0;
@@ -568,26 +599,28 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
     }
     loaded.warnings_.emplace_back(text);
   }
-  if (!in.vector(loaded.records_) || !in.vector(loaded.slots_) || !in.text(text) || !in.atEnd()) {
+  std::span<const char> arena;
+  if (!in.array(loaded.table_) || !in.array(loaded.index_) || !in.array(arena) || !in.atEnd()) {
     return false;
   }
-  loaded.arena_ = text;
+  loaded.text_ = {arena.data(), arena.size()};
   // A damaged cache must not lead a lookup out of the table.
-  const auto inArena = [&loaded](TextRef ref) {
-    return ref.offset <= loaded.arena_.size() && ref.size <= loaded.arena_.size() - ref.offset;
+  const auto inText = [&loaded](TextRef ref) {
+    return ref.offset <= loaded.text_.size() && ref.size <= loaded.text_.size() - ref.offset;
   };
-  for (const Record& record : loaded.records_) {
-    if (record.source >= loaded.sources_.size() || !inArena(record.contents) ||
-        !inArena(record.name) || !inArena(record.module) || !inArena(record.description)) {
+  for (const Record& record : loaded.table_) {
+    if (record.source >= loaded.sources_.size() || !inText(record.contents) ||
+        !inText(record.name) || !inText(record.module) || !inText(record.description)) {
       return false;
     }
   }
-  if (!std::has_single_bit(loaded.slots_.size()) ||
-      std::count(loaded.slots_.begin(), loaded.slots_.end(), 0U) == 0 ||
-      std::any_of(loaded.slots_.begin(), loaded.slots_.end(),
-                  [&loaded](std::uint32_t slot) { return slot > loaded.records_.size(); })) {
+  if (!std::has_single_bit(loaded.index_.size()) ||
+      std::count(loaded.index_.begin(), loaded.index_.end(), 0U) == 0 ||
+      std::any_of(loaded.index_.begin(), loaded.index_.end(),
+                  [&loaded](std::uint32_t slot) { return slot > loaded.table_.size(); })) {
     return false;
   }
+  loaded.mapping_ = std::move(mapping);
   *this = std::move(loaded);
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -76,6 +77,14 @@ struct NameReading {
 
 class NameDatabase {
  public:
+  NameDatabase() = default;
+  // The table's views point into its own buffers or its mapped cache,
+  // which moving keeps and copying would not.
+  NameDatabase(NameDatabase&&) = default;
+  NameDatabase& operator=(NameDatabase&&) = default;
+  NameDatabase(const NameDatabase&) = delete;
+  NameDatabase& operator=(const NameDatabase&) = delete;
+
   // Building, one source after another in the order of SourceKind: returns
   // the source's index, for add().
   std::uint16_t addSource(SourceKind kind, std::string path);
@@ -91,7 +100,9 @@ class NameDatabase {
 
   const std::vector<NameSource>& sources() const { return sources_; }
   const std::vector<std::string>& warnings() const { return warnings_; }
-  std::size_t size() const { return records_.size(); }
+  // Whether the table came from its cache, its warnings given before.
+  bool cached() const { return mapping_ != nullptr; }
+  std::size_t size() const { return table_.size(); }
 
   // The identifier's own names, the first source's first.
   std::vector<Name> namesOf(std::span<const std::uint8_t> contents) const;
@@ -145,7 +156,7 @@ class NameDatabase {
   };
 
   TextRef store(std::string_view text);
-  std::string_view text(TextRef ref) const { return {arena_.data() + ref.offset, ref.size}; }
+  std::string_view text(TextRef ref) const { return text_.substr(ref.offset, ref.size); }
   std::span<const std::uint8_t> octets(TextRef ref) const;
   Name nameOf(const Record& record) const;
   // The index of the first record of `contents`, whose hash is `hash`, or
@@ -157,9 +168,17 @@ class NameDatabase {
 
   std::vector<NameSource> sources_;
   std::vector<std::string> warnings_;
+  // The table as it is built.
   std::vector<Record> records_;
-  std::string arena_;
+  std::vector<char> arena_;
+  std::vector<std::uint32_t> slots_;
+  // The table as it is asked: the buffers above once finished, or the
+  // cache file mapped into memory, so that a run that asks for a few
+  // names reads only the pages it needs.
+  std::shared_ptr<const void> mapping_;
+  std::span<const Record> table_;
+  std::string_view text_;
   // Open addressing on the contents' hash: 0 for empty, otherwise one more
   // than the index of the identifier's first record.
-  std::vector<std::uint32_t> slots_;
+  std::span<const std::uint32_t> index_;
 };
