@@ -412,9 +412,7 @@ void ItemConverter::write(const ItemText& item, long number, const ObjectIdentif
 ItemConverter::Naming ItemConverter::namingOf(const ObjectIdentifier& identifier) {
   const NameDatabase& database = names_.database();
   Naming naming;
-  naming.nearest = database.nearestNames(identifier);
-  naming.owner = database.ownerOf(identifier.octets());
-  naming.namedPath = database.namedPath(identifier, naming.pathFromSources);
+  static_cast<Description&>(naming) = database.describe(identifier);
   naming.beyondOpenSsl =
       std::any_of(naming.nearest.names.begin(), naming.nearest.names.end(),
                   [](const Name& name) { return name.source->kind != SourceKind::OpenSsl; });

@@ -109,12 +109,7 @@ class ItemConverter {
   void writeTsv(const ItemText& item, const pellamar::ObjectIdentifier& identifier);
   void writeJson(const ItemText& item, long number, const pellamar::ObjectIdentifier& identifier);
   // What is known of an identifier's names, for one item's output.
-  struct Naming {
-    NearestNames nearest;
-    std::optional<Name> owner;
-    std::string namedPath;
-    // The named path has a name from a source beyond OpenSSL and X.660.
-    bool pathFromSources = false;
+  struct Naming : Description {
     // Some name comes from a source beyond OpenSSL, so each is shown with
     // its source.
     bool beyondOpenSsl = false;

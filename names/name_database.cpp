@@ -28,6 +28,9 @@ constexpr std::size_t MaxTableOctets = UINT32_MAX;
 // which IANA's enterprise numbers lie.
 constexpr std::array<std::uint8_t, 5> EnterprisesArc = {0x2B, 0x06, 0x01, 0x04, 0x01};
 
+// The smallest hash table: room for a table with no names at all.
+constexpr std::size_t MinimumSlots = 16;
+
 constexpr std::uint64_t HashStart = 0xcbf29ce484222325ULL;
 constexpr std::uint64_t HashPrime = 0x100000001b3ULL;
 
@@ -117,7 +120,7 @@ class CacheReader {
   std::size_t at_;
 };
 
-constexpr std::string_view CacheMagic = "pellamar names cache 1\n";
+constexpr std::string_view CacheMagic = "pellamar names cache 2\n";
 
 }  // namespace
 
@@ -232,26 +235,92 @@ void NameDatabase::finish() {
   }
   records_ = std::move(kept);
 
-  std::size_t distinct = 0;
+  indexEntries();
+  table_ = records_;
+  entryTable_ = entries_;
+  index_ = slots_;
+}
+
+void NameDatabase::indexEntries() {
+  entries_.clear();
+  const auto newEntry = [this](TextRef contents, std::uint32_t first) {
+    Entry entry{contents, {0, 0}, first, 0, 0, 0, {}};
+    const auto octets = this->octets(contents);
+    if (octets.size() <= InlineOctets) {
+      entry.size = static_cast<std::uint8_t>(octets.size());
+      std::copy(octets.begin(), octets.end(), entry.octets.begin());
+    }
+    return entry;
+  };
   for (std::size_t index = 0; index < records_.size(); ++index) {
     if (index == 0 || text(records_[index].contents) != text(records_[index - 1].contents)) {
-      ++distinct;
+      entries_.push_back(newEntry(records_[index].contents, static_cast<std::uint32_t>(index)));
+    }
+    Entry& entry = entries_.back();
+    ++entry.count;
+    const SourceKind kind = sources_[records_[index].source].kind;
+    if (kind == SourceKind::Enterprises) {
+      entry.flags |= HasEnterprise;
+    } else if (kind != SourceKind::OpenSsl && kind != SourceKind::Dumpasn1) {
+      entry.flags |= HasTreeName;
     }
   }
-  slots_.assign(std::bit_ceil(std::max<std::size_t>(distinct * 2, 16)), 0);
-  const std::size_t mask = slots_.size() - 1;
-  for (std::size_t index = 0; index < records_.size(); ++index) {
-    if (index > 0 && text(records_[index].contents) == text(records_[index - 1].contents)) {
-      continue;
+  // Every ancestor gets an entry too, so that a walk down an identifier's
+  // arcs stops at the first that no name lies under.
+  std::vector<std::string_view> known;
+  known.reserve(entries_.size());
+  for (const Entry& entry : entries_) {
+    known.push_back(text(entry.contents));
+  }
+  std::sort(known.begin(), known.end());
+  const std::size_t named = entries_.size();
+  for (std::size_t index = 0; index < named; ++index) {
+    const std::string_view contents = text(entries_[index].contents);
+    for (std::size_t end = 1; end < contents.size(); ++end) {
+      if ((static_cast<std::uint8_t>(contents[end - 1]) & 0x80) != 0) {
+        continue;
+      }
+      const std::string_view ancestor = contents.substr(0, end);
+      const auto at = std::lower_bound(known.begin(), known.end(), ancestor);
+      if (at == known.end() || *at != ancestor) {
+        const TextRef stored = store(ancestor);
+        text_ = {arena_.data(), arena_.size()};
+        entries_.push_back(newEntry(stored, 0));
+        known.insert(at, text(stored));
+      }
     }
-    std::size_t slot = hashOf(octets(records_[index].contents)) & mask;
+  }
+  slots_.assign(std::bit_ceil(std::max<std::size_t>(entries_.size() * 2, MinimumSlots)), 0);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t index = 0; index < entries_.size(); ++index) {
+    Entry& entry = entries_[index];
+    const std::uint64_t hash = hashOf(octets(entry.contents));
+    std::size_t slot = hash & mask;
     while (slots_[slot] != 0) {
       slot = (slot + 1) & mask;
     }
-    slots_[slot] = static_cast<std::uint32_t>(index + 1);
+    slots_[slot] = (hash & ~std::uint64_t{UINT32_MAX}) | (index + 1);
+    // The arc's name in a named path: sources that name the arcs of a tree
+    // first; then OpenSSL's short or long name ("CN" is no ASN.1
+    // identifier, "commonName" is) and dumpasn1's.
+    for (const bool treeSources : {true, false}) {
+      for (std::uint32_t at = entry.first; at < entry.first + entry.count; ++at) {
+        const Record& record = records_[at];
+        const SourceKind kind = sources_[record.source].kind;
+        const bool tree = kind != SourceKind::OpenSsl && kind != SourceKind::Dumpasn1;
+        for (const TextRef candidate :
+             {record.name, kind == SourceKind::OpenSsl ? record.description : record.name}) {
+          if (entry.arcName.size == 0 && tree == treeSources &&
+              pellamar::isAsn1Identifier(text(candidate))) {
+            entry.arcName = candidate;
+            if (kind != SourceKind::OpenSsl) {
+              entry.flags |= ArcNameFromSources;
+            }
+          }
+        }
+      }
+    }
   }
-  table_ = records_;
-  index_ = slots_;
 }
 
 std::uint32_t NameDatabase::find(std::span<const std::uint8_t> contents, std::uint64_t hash) const {
@@ -259,10 +328,19 @@ std::uint32_t NameDatabase::find(std::span<const std::uint8_t> contents, std::ui
     return NotFound;
   }
   const std::size_t mask = index_.size() - 1;
+  const std::uint64_t tag = hash & ~std::uint64_t{UINT32_MAX};
   for (std::size_t slot = hash & mask; index_[slot] != 0; slot = (slot + 1) & mask) {
-    const std::uint32_t first = index_[slot] - 1;
-    if (equal(octets(table_[first].contents), contents)) {
-      return first;
+    if ((index_[slot] & ~std::uint64_t{UINT32_MAX}) != tag) {
+      continue;
+    }
+    const auto entry = static_cast<std::uint32_t>((index_[slot] & UINT32_MAX) - 1);
+    const Entry& found = entryTable_[entry];
+    const bool same = found.size != 0
+                          ? found.size == contents.size() &&
+                                std::equal(contents.begin(), contents.end(), found.octets.begin())
+                          : equal(octets(found.contents), contents);
+    if (same) {
+      return entry;
     }
   }
   return NotFound;
@@ -273,159 +351,117 @@ Name NameDatabase::nameOf(const Record& record) const {
           &sources_[record.source]};
 }
 
-void NameDatabase::appendNames(std::uint32_t first, std::vector<Name>& names) const {
-  const std::string_view contents = text(table_[first].contents);
-  for (std::size_t index = first; index < table_.size() && text(table_[index].contents) == contents;
-       ++index) {
-    names.push_back(nameOf(table_[index]));
-  }
-}
-
 std::vector<Name> NameDatabase::namesOf(std::span<const std::uint8_t> contents) const {
   std::vector<Name> names;
-  const std::uint32_t first = find(contents, hashOf(contents));
-  if (first != NotFound) {
-    appendNames(first, names);
+  const std::uint32_t entry = find(contents, hashOf(contents));
+  if (entry != NotFound) {
+    for (std::uint32_t at = entryTable_[entry].first;
+         at < entryTable_[entry].first + entryTable_[entry].count; ++at) {
+      names.push_back(nameOf(table_[at]));
+    }
   }
   return names;
 }
 
-NearestNames NameDatabase::nearestNames(const pellamar::ObjectIdentifier& identifier) const {
-  NearestNames nearest;
+Description NameDatabase::describe(const pellamar::ObjectIdentifier& identifier) const {
+  Description description;
+  constexpr std::size_t MaxArcs = pellamar::ObjectIdentifier::MaxOctets + 1;
+  // Each octet adds at most three digits and a full stop; the first adds
+  // one arc more. Only what is written is read.
+  constexpr std::size_t dottedBound = 4 * pellamar::ObjectIdentifier::MaxOctets + 2;
+  std::array<char, dottedBound> dottedRoom;  // NOLINT(*-member-init)
+  const std::string_view dotted(dottedRoom.data(),
+                                pellamar::write(identifier, pellamar::Form::Dotted, dottedRoom));
+  // Each arc's text; arc N + 1 ends subidentifier N, the first two arcs
+  // sharing the first.
+  // Where each arc's text starts, and one past the last arc's end.
+  std::array<std::uint16_t, MaxArcs + 1> arcStarts;  // NOLINT(*-member-init): only what is set
+  std::size_t arcCount = 0;
+  arcStarts[0] = 0;
+  for (std::size_t index = 0; index < dotted.size(); ++index) {
+    if (dotted[index] == '.') {
+      arcStarts[++arcCount] = static_cast<std::uint16_t>(index + 1);
+    }
+  }
+  arcStarts[++arcCount] = static_cast<std::uint16_t>(dotted.size() + 1);
+  const auto arc = [&](std::size_t position) {
+    return dotted.substr(arcStarts[position], arcStarts[position + 1] - 1U - arcStarts[position]);
+  };
+  // The entry of each prefix that ends a subidentifier, in one pass.
   const auto contents = identifier.octets();
-  // The hash of each prefix that ends a subidentifier, so that the longest
-  // named one is found from the end.
-  std::array<std::uint64_t, pellamar::ObjectIdentifier::MaxOctets> hashes{};
-  std::array<std::uint8_t, pellamar::ObjectIdentifier::MaxOctets> ends{};
+  std::array<std::uint32_t, pellamar::ObjectIdentifier::MaxOctets>
+      entries;  // NOLINT(*-member-init): only what is set
   std::size_t count = 0;
   std::uint64_t hash = HashStart;
+  bool named = true;
   for (std::size_t index = 0; index < contents.size(); ++index) {
     hash = hashOctet(hash, contents[index]);
     if ((contents[index] & 0x80) == 0) {
-      hashes[count] = hash;
-      ends[count++] = static_cast<std::uint8_t>(index + 1);
+      // Below a prefix that has no entry, no name lies.
+      entries[count] = named ? find(contents.first(index + 1), hash) : NotFound;
+      named = entries[count++] != NotFound;
     }
   }
-  for (std::size_t prefix = count; prefix-- > 0;) {
-    const auto octets = contents.first(ends[prefix]);
-    const std::uint32_t first = find(octets, hashes[prefix]);
-    if (first == NotFound) {
-      continue;
-    }
-    std::vector<Name> names;
-    appendNames(first, names);
-    if (prefix + 1 < count) {
-      std::erase_if(names, [](const Name& name) {
-        return name.source->kind == SourceKind::Enterprises ||
-               name.source->kind == SourceKind::OpenSsl ||
-               name.source->kind == SourceKind::Dumpasn1;
-      });
-    }
-    if (names.empty()) {
-      continue;
-    }
-    nearest.names = std::move(names);
-    if (prefix + 1 < count) {
-      const std::string whole = [&] {
-        std::string text;
-        pellamar::append(identifier, pellamar::Form::Dotted, text);
-        return text;
-      }();
-      // The dotted text has one more arc than the prefix has subidentifiers.
-      std::size_t dots = 0;
-      std::size_t at = 0;
-      while (dots < prefix + 2) {
-        at = whole.find('.', at) + 1;
-        ++dots;
-      }
-      nearest.arcsBelow = whole.substr(at);
-    }
-    break;
-  }
-  return nearest;
-}
 
-std::string NameDatabase::namedPath(const pellamar::ObjectIdentifier& identifier,
-                                    bool& fromSources) const {
-  fromSources = false;
-  std::string dotted;
-  pellamar::append(identifier, pellamar::Form::Dotted, dotted);
-  std::vector<std::string_view> arcs;
-  for (std::size_t start = 0;;) {
-    const std::size_t dot = dotted.find('.', start);
-    arcs.push_back(std::string_view(dotted).substr(start, dot - start));
-    if (dot == std::string::npos) {
-      break;
-    }
-    start = dot + 1;
-  }
-  const auto contents = identifier.octets();
-  std::string path = "{";
-  std::size_t end = 0;
-  std::uint64_t hash = HashStart;
-  for (std::size_t position = 0; position < arcs.size(); ++position) {
+  std::string& path = description.namedPath;
+  path.reserve(dotted.size() * 4 + 4);
+  path = "{";
+  for (std::size_t position = 0; position < arcCount; ++position) {
     std::string_view name;
-    if (position > 0) {
-      // The contents up to the end of this arc's subidentifier.
-      while (end < contents.size()) {
-        hash = hashOctet(hash, contents[end]);
-        if ((contents[end++] & 0x80) == 0) {
-          break;
-        }
-      }
-      const auto prefix = contents.first(end);
-      const std::uint32_t first = find(prefix, hash);
-      // Sources that name the arcs of a tree come first; OpenSSL's and
-      // dumpasn1's names of algorithms and attributes after them.
-      for (const bool treeSources : {true, false}) {
-        for (std::uint32_t index = first;
-             name.empty() && index != NotFound && index < table_.size() &&
-             equal(octets(table_[index].contents), prefix);
-             ++index) {
-          const SourceKind kind = sources_[table_[index].source].kind;
-          const bool tree = kind != SourceKind::OpenSsl && kind != SourceKind::Dumpasn1;
-          // OpenSSL's short names are often capitals ("CN"), its long
-          // names the ASN.1 ones ("commonName").
-          for (const TextRef candidate :
-               {table_[index].name,
-                kind == SourceKind::OpenSsl ? table_[index].description : table_[index].name}) {
-            if (name.empty() && tree == treeSources &&
-                pellamar::isAsn1Identifier(text(candidate))) {
-              name = text(candidate);
-              fromSources = fromSources || kind != SourceKind::OpenSsl;
-            }
-          }
-        }
-      }
+    if (position > 0 && entries[position - 1] != NotFound) {
+      const Entry& entry = entryTable_[entries[position - 1]];
+      name = text(entry.arcName);
+      description.pathFromSources |= (entry.flags & ArcNameFromSources) != 0;
     }
     if (name.empty()) {
-      name = pellamar::standardArcName(position, arcs.front(), arcs[position]);
+      name = pellamar::standardArcName(position, arc(0), arc(position));
     }
     path += ' ';
     if (name.empty()) {
-      path.append(arcs[position]);
+      path.append(arc(position));
     } else {
-      path.append(name).append("(").append(arcs[position]).append(")");
+      path.append(name).append("(").append(arc(position)).append(")");
     }
   }
-  return path + " }";
-}
+  path += " }";
 
-std::optional<Name> NameDatabase::ownerOf(std::span<const std::uint8_t> contents) const {
-  if (contents.size() <= EnterprisesArc.size() ||
-      !equal(contents.first(EnterprisesArc.size()), EnterprisesArc)) {
-    return std::nullopt;
+  for (std::size_t prefix = count; prefix-- > 0;) {
+    if (entries[prefix] == NotFound) {
+      continue;
+    }
+    const Entry& entry = entryTable_[entries[prefix]];
+    const bool own = prefix + 1 == count;
+    if (entry.count == 0 || (!own && (entry.flags & HasTreeName) == 0)) {
+      continue;
+    }
+    for (std::uint32_t at = entry.first; at < entry.first + entry.count; ++at) {
+      const SourceKind kind = sources_[table_[at].source].kind;
+      if (own || (kind != SourceKind::Enterprises && kind != SourceKind::OpenSsl &&
+                  kind != SourceKind::Dumpasn1)) {
+        description.nearest.names.push_back(nameOf(table_[at]));
+      }
+    }
+    if (!own) {
+      // Arc prefix + 2 is the first below the ancestor.
+      description.nearest.arcsBelow = dotted.substr(arcStarts[prefix + 2]);
+    }
+    break;
   }
-  std::size_t end = EnterprisesArc.size();
-  while (end < contents.size() && (contents[end++] & 0x80) != 0) {
-  }
-  const auto arc = contents.first(end);
-  for (const Name& name : namesOf(arc)) {
-    if (name.source->kind == SourceKind::Enterprises) {
-      return name;
+
+  // The enterprise's own arc ends the subidentifier after 1.3.6.1.4.1.
+  constexpr std::size_t enterpriseArc = EnterprisesArc.size();
+  if (count > enterpriseArc && equal(contents.first(enterpriseArc), EnterprisesArc) &&
+      entries[enterpriseArc] != NotFound) {
+    const Entry& entry = entryTable_[entries[enterpriseArc]];
+    for (std::uint32_t at = entry.first;
+         (entry.flags & HasEnterprise) != 0 && at < entry.first + entry.count; ++at) {
+      if (sources_[table_[at].source].kind == SourceKind::Enterprises) {
+        description.owner = nameOf(table_[at]);
+        break;
+      }
     }
   }
-  return std::nullopt;
+  return description;
 }
 
 std::vector<Name> NameDatabase::named(std::string_view name, std::string_view module) const {
@@ -537,6 +573,7 @@ bool NameDatabase::save(const std::string& path, std::string_view fingerprint) c
     putText(out, warning);
   }
   putArray(out, table_);
+  putArray(out, entryTable_);
   putArray(out, index_);
   putArray(out, std::span<const char>(text_.data(), text_.size()));
   // Written aside and renamed, so that a reader never sees half a cache.
@@ -600,7 +637,8 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
     loaded.warnings_.emplace_back(text);
   }
   std::span<const char> arena;
-  if (!in.array(loaded.table_) || !in.array(loaded.index_) || !in.array(arena) || !in.atEnd()) {
+  if (!in.array(loaded.table_) || !in.array(loaded.entryTable_) || !in.array(loaded.index_) ||
+      !in.array(arena) || !in.atEnd()) {
     return false;
   }
   loaded.text_ = {arena.data(), arena.size()};
@@ -614,10 +652,16 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
       return false;
     }
   }
+  for (const Entry& entry : loaded.entryTable_) {
+    if (entry.first > loaded.table_.size() || entry.count > loaded.table_.size() - entry.first ||
+        !inText(entry.arcName) || !inText(entry.contents) || entry.size > InlineOctets) {
+      return false;
+    }
+  }
   if (!std::has_single_bit(loaded.index_.size()) ||
-      std::count(loaded.index_.begin(), loaded.index_.end(), 0U) == 0 ||
+      std::count(loaded.index_.begin(), loaded.index_.end(), std::uint64_t{0}) == 0 ||
       std::any_of(loaded.index_.begin(), loaded.index_.end(),
-                  [&loaded](std::uint32_t slot) { return slot > loaded.table_.size(); })) {
+                  [&loaded](std::uint32_t slot) { return slot > loaded.entryTable_.size(); })) {
     return false;
   }
   loaded.mapping_ = std::move(mapping);

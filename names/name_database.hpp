@@ -4,6 +4,7 @@
 // arcs and the enterprise that owns it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -66,6 +67,26 @@ struct NearestNames {
   std::string label() const;
 };
 
+// What is known of one identifier's names.
+struct Description {
+  // Its own names or, failing them, its nearest ancestor's. Ancestors are
+  // named by the sources that name the arcs of a tree: not by OpenSSL's
+  // table or dumpasn1's, which name algorithms and attributes whose arcs
+  // below are no instances of them, nor by the enterprise numbers, which
+  // `owner` gives.
+  NearestNames nearest;
+  // The enterprise number that owns an identifier under 1.3.6.1.4.1, with
+  // its registered name, if the enterprise table has it.
+  std::optional<Name> owner;
+  // The identifier in ASN.1 value notation with each arc's name where a
+  // source gives it one that is an ASN.1 identifier, or X.660 does:
+  // "{ iso(1) org(3) dod(6) internet(1) 4 }". Sources that name the arcs
+  // of a tree come before OpenSSL's and dumpasn1's names.
+  std::string namedPath;
+  // A name in the path came from a source other than OpenSSL and X.660.
+  bool pathFromSources = false;
+};
+
 // What a name written as input stands for.
 struct NameReading {
   // The identifiers of the name, one name each, from the first kind of
@@ -106,20 +127,8 @@ class NameDatabase {
 
   // The identifier's own names, the first source's first.
   std::vector<Name> namesOf(std::span<const std::uint8_t> contents) const;
-  // The identifier's own names or, failing them, its nearest ancestor's.
-  // Ancestors are named by the sources that name the arcs of a tree: not
-  // by OpenSSL's table or dumpasn1's, which name algorithms and attributes
-  // whose arcs below are no instances of them, nor by the enterprise
-  // numbers, which ownerOf() gives.
-  NearestNames nearestNames(const pellamar::ObjectIdentifier& identifier) const;
-  // The identifier in ASN.1 value notation with each arc's name where a
-  // source gives it one that is an ASN.1 identifier, or X.660 does:
-  // "{ iso(1) org(3) dod(6) internet(1) 4 }". `fromSources` is set when a
-  // name came from a source other than OpenSSL and X.660.
-  std::string namedPath(const pellamar::ObjectIdentifier& identifier, bool& fromSources) const;
-  // The enterprise number that owns an identifier under 1.3.6.1.4.1, with
-  // its registered name, if the enterprise table has it.
-  std::optional<Name> ownerOf(std::span<const std::uint8_t> contents) const;
+  // Everything known of an identifier's names, in one pass over its arcs.
+  Description describe(const pellamar::ObjectIdentifier& identifier) const;
 
   // Every name spelled `name` exactly, of `module` when one is given.
   std::vector<Name> named(std::string_view name, std::string_view module) const;
@@ -145,6 +154,24 @@ class NameDatabase {
     std::uint32_t offset;
     std::uint32_t size;
   };
+  // One identifier that has names, or that is an ancestor of one: where
+  // its records are (none for a bare ancestor), and what its arc is called
+  // in a named path, worked out once for every query. Short contents are
+  // kept here too, so that a lookup reads no other table.
+  static constexpr std::size_t InlineOctets = 22;
+  struct Entry {
+    TextRef contents;
+    TextRef arcName;
+    std::uint32_t first;
+    std::uint32_t count;
+    std::uint8_t flags;
+    std::uint8_t size;
+    std::array<std::uint8_t, InlineOctets> octets;
+  };
+  static constexpr std::uint8_t ArcNameFromSources = 1;
+  static constexpr std::uint8_t HasTreeName = 2;
+  static constexpr std::uint8_t HasEnterprise = 4;
+
   struct Record {
     TextRef contents;
     TextRef name;
@@ -159,10 +186,10 @@ class NameDatabase {
   std::string_view text(TextRef ref) const { return text_.substr(ref.offset, ref.size); }
   std::span<const std::uint8_t> octets(TextRef ref) const;
   Name nameOf(const Record& record) const;
-  // The index of the first record of `contents`, whose hash is `hash`, or
+  // The index of the entry of `contents`, whose hash is `hash`, or
   // NotFound.
   std::uint32_t find(std::span<const std::uint8_t> contents, std::uint64_t hash) const;
-  void appendNames(std::uint32_t first, std::vector<Name>& names) const;
+  void indexEntries();
 
   static constexpr std::uint32_t NotFound = UINT32_MAX;
 
@@ -171,14 +198,17 @@ class NameDatabase {
   // The table as it is built.
   std::vector<Record> records_;
   std::vector<char> arena_;
-  std::vector<std::uint32_t> slots_;
+  std::vector<Entry> entries_;
+  std::vector<std::uint64_t> slots_;
   // The table as it is asked: the buffers above once finished, or the
   // cache file mapped into memory, so that a run that asks for a few
   // names reads only the pages it needs.
   std::shared_ptr<const void> mapping_;
   std::span<const Record> table_;
+  std::span<const Entry> entryTable_;
   std::string_view text_;
   // Open addressing on the contents' hash: 0 for empty, otherwise one more
-  // than the index of the identifier's first record.
-  std::span<const std::uint32_t> index_;
+  // than the index of the identifier's entry, with the hash's high half
+  // above it, so that a probe that misses reads nothing else.
+  std::span<const std::uint64_t> index_;
 };

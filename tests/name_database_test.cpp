@@ -115,14 +115,13 @@ class Naming : public testing::TestWithParam<NamingRow> {};
 TEST_P(Naming, GivesLabelSourcePathAndOwner) {
   const NamingRow& row = GetParam();
   const auto identifier = identifierOf(row.identifier);
-  const NearestNames nearest = database().nearestNames(identifier);
+  const Description description = database().describe(identifier);
+  const NearestNames& nearest = description.nearest;
   EXPECT_EQ(nearest.label(), row.label);
   EXPECT_EQ(nearest.names.empty() ? "" : kindName(nearest.names.front().source->kind),
             row.firstSource);
-  bool fromSources = false;
-  EXPECT_EQ(database().namedPath(identifier, fromSources), row.namedPath);
-  const auto owner = database().ownerOf(identifier.octets());
-  EXPECT_EQ(owner ? std::string(owner->name) : "", row.owner);
+  EXPECT_EQ(description.namedPath, row.namedPath);
+  EXPECT_EQ(description.owner ? std::string(description.owner->name) : "", row.owner);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, Naming, testing::ValuesIn(NamingRows),
@@ -273,7 +272,7 @@ TEST_F(NameCache, RefusesAnotherFingerprintAndDamage) {
   EXPECT_FALSE(loaded.load(path, "another"));
   ASSERT_TRUE(loaded.load(path, "fingerprint"));
   EXPECT_EQ(loaded.size(), database().size());
-  EXPECT_EQ(loaded.nearestNames(identifierOf("1.3.6.1.2.1.2.2.1.2.7")).label(),
+  EXPECT_EQ(loaded.describe(identifierOf("1.3.6.1.2.1.2.2.1.2.7")).nearest.label(),
             "IF-MIB::ifDescr.7");
   const auto size = std::filesystem::file_size(path);
   for (const auto cut : {std::uintmax_t{0}, std::uintmax_t{10}, size / 2, size - 1}) {
