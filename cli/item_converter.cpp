@@ -409,14 +409,12 @@ void ItemConverter::write(const ItemText& item, long number, const ObjectIdentif
   }
 }
 
-ItemConverter::Naming ItemConverter::namingOf(const ObjectIdentifier& identifier) {
-  const NameDatabase& database = names_.database();
-  Naming naming;
-  static_cast<Description&>(naming) = database.describe(identifier);
-  naming.beyondOpenSsl =
-      std::any_of(naming.nearest.names.begin(), naming.nearest.names.end(),
+const ItemConverter::Naming& ItemConverter::namingOf(const ObjectIdentifier& identifier) {
+  names_.database().describe(identifier, naming_);
+  naming_.beyondOpenSsl =
+      std::any_of(naming_.nearest.names.begin(), naming_.nearest.names.end(),
                   [](const Name& name) { return name.source->kind != SourceKind::OpenSsl; });
-  return naming;
+  return naming_;
 }
 
 std::string ItemConverter::namingLines(const Naming& naming) {
@@ -465,7 +463,7 @@ std::string ItemConverter::namingLines(const Naming& naming) {
 }
 
 void ItemConverter::writeHuman(const ObjectIdentifier& identifier) {
-  const Naming naming = namingOf(identifier);
+  const Naming& naming = namingOf(identifier);
   const std::string label = naming.nearest.label();
   const std::string lines = namingLines(naming);
   const std::size_t size = label.size() + lines.size() + FormsRoom;
@@ -503,22 +501,17 @@ void ItemConverter::writeHuman(const ObjectIdentifier& identifier) {
 }
 
 void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& identifier) {
-  Naming naming;
-  std::string ownName;
-  std::string nearest;
-  if (options_.names) {
-    naming = namingOf(identifier);
-    if (!naming.nearest.names.empty()) {
-      (naming.nearest.arcsBelow.empty() ? ownName : nearest) =
-          naming.nearest.names.front().qualified();
-    }
-    if (!nearest.empty()) {
-      nearest += "." + naming.nearest.arcsBelow;
-    }
-  }
-  const std::size_t size = item.text.size() + ownName.size() + nearest.size() +
-                           naming.namedPath.size() +
-                           (naming.owner ? naming.owner->name.size() : 0) + FormsRoom;
+  const Naming* naming = options_.names ? &namingOf(identifier) : nullptr;
+  const Name* name = naming != nullptr && !naming->nearest.names.empty()
+                         ? &naming->nearest.names.front()
+                         : nullptr;
+  const bool own = name != nullptr && naming->nearest.arcsBelow.empty();
+  const std::size_t size =
+      item.text.size() + FormsRoom +
+      (naming == nullptr ? 0
+                         : 2 * (naming->namedPath.size() + naming->nearest.arcsBelow.size()) +
+                               (name != nullptr ? name->module.size() + name->name.size() : 0) +
+                               (naming->owner ? naming->owner->name.size() : 0));
   ResultWriter out(output_.room(size), size);
   if (blankFree_) {
     out.put(item.text);
@@ -532,27 +525,41 @@ void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& ident
   } else {
     out.put(identifier, Form::Dotted);
   }
-  if (options_.names) {
+  // A name as its field writes it, "IF-MIB::ifDescr"; names hold no tab.
+  const auto putName = [&out](const Name& written) {
+    if (!written.module.empty()) {
+      out.put(written.module);
+      out.put("::");
+    }
+    out.put(written.name);
+  };
+  if (naming != nullptr) {
     out.put('\t');
-    out.putField(ownName);
+    if (own) {
+      putName(*name);
+    }
   }
   if (options_.uuid) {
     out.put('\t');
     out.put(identifier, Form::Uuid);
   }
-  if (options_.names) {
+  if (naming != nullptr) {
     out.put('\t');
-    out.putField(nearest);
-    out.put('\t');
-    if (!naming.nearest.names.empty()) {
-      out.put(kindName(naming.nearest.names.front().source->kind));
+    if (name != nullptr && !own) {
+      putName(*name);
+      out.put('.');
+      out.put(naming->nearest.arcsBelow);
     }
     out.put('\t');
-    if (naming.owner) {
-      out.putField(naming.owner->name);
+    if (name != nullptr) {
+      out.put(kindName(name->source->kind));
     }
     out.put('\t');
-    out.put(naming.namedPath);
+    if (naming->owner) {
+      out.put(naming->owner->name);
+    }
+    out.put('\t');
+    out.put(naming->namedPath);
   }
   out.put('\n');
   output_.commit(out.end());
@@ -560,7 +567,7 @@ void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& ident
 
 void ItemConverter::writeJson(const ItemText& item, long number,
                               const ObjectIdentifier& identifier) {
-  const Naming naming = namingOf(identifier);
+  const Naming& naming = namingOf(identifier);
   const auto& names = naming.nearest.names;
   std::size_t namesLength = naming.namedPath.size();
   for (const Name& name : names) {

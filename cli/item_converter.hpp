@@ -114,7 +114,8 @@ class ItemConverter {
     // its source.
     bool beyondOpenSsl = false;
   };
-  Naming namingOf(const pellamar::ObjectIdentifier& identifier);
+  // Describes the identifier into naming_, reused from item to item.
+  const Naming& namingOf(const pellamar::ObjectIdentifier& identifier);
   // The lines that show each source's names, the named path and the owner.
   static std::string namingLines(const Naming& naming);
 
@@ -128,4 +129,5 @@ class ItemConverter {
   // The item being converted holds no blank or tab, so it is written as it
   // is into a field.
   bool blankFree_ = false;
+  Naming naming_;
 };

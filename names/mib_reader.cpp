@@ -43,26 +43,6 @@ bool holdsModule(const std::string& path) {
   return start.find("DEFINITIONS") != std::string::npos;
 }
 
-// Collapses the runs of blanks and line breaks that MIB descriptions wrap
-// with.
-std::string oneLine(const char* text) {
-  std::string line;
-  bool blank = false;
-  for (const char* c = text; c != nullptr && *c != '\0'; ++c) {
-    const bool isBlank = *c == ' ' || *c == '\t' || *c == '\n' || *c == '\r';
-    if (isBlank) {
-      blank = !line.empty();
-    } else {
-      if (blank) {
-        line += ' ';
-      }
-      blank = false;
-      line += *c;
-    }
-  }
-  return line;
-}
-
 }  // namespace
 
 void readMibs(NameDatabase& names, const std::vector<std::string>& files,
@@ -124,7 +104,7 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
       }
       if (const auto identifier = dottedIdentifier(dotted)) {
         names.add(source->second, identifier->octets(), node->name, module->name,
-                  oneLine(node->description));
+                  node->description != nullptr ? node->description : "");
       }
     }
   }

@@ -52,6 +52,28 @@ bool equal(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
 }
 
+// `text` on one line, trimmed, each run of blanks, line breaks and other
+// controls one blank: a name from a file is written as a field and to a
+// terminal, where a tab, a line break or an escape would act.
+std::string oneLine(std::string_view text) {
+  std::string line;
+  line.reserve(text.size());
+  bool blank = false;
+  for (const char c : text) {
+    const auto octet = static_cast<unsigned char>(c);
+    if (octet <= ' ' || octet == 0x7F) {
+      blank = !line.empty();
+      continue;
+    }
+    if (blank) {
+      line += ' ';
+      blank = false;
+    }
+    line += c;
+  }
+  return line;
+}
+
 // The cache holds the records and text as they are in memory: it is read
 // back only by the program that wrote it, which the fingerprint names.
 // Arrays start at a multiple of 8 octets, so that they are used where the
@@ -120,7 +142,7 @@ class CacheReader {
   std::size_t at_;
 };
 
-constexpr std::string_view CacheMagic = "pellamar names cache 2\n";
+constexpr std::string_view CacheMagic = "pellamar names cache 3\n";
 
 }  // namespace
 
@@ -192,7 +214,8 @@ void NameDatabase::add(std::uint16_t source, std::span<const std::uint8_t> conte
     return;
   }
   const std::string_view octetText(reinterpret_cast<const char*>(contents.data()), contents.size());
-  records_.push_back({store(octetText), store(name), store(module), store(description), source, 0});
+  records_.push_back({store(octetText), store(oneLine(name)), store(oneLine(module)),
+                      store(oneLine(description)), source, 0});
   ++sources_[source].names;
 }
 
@@ -244,7 +267,7 @@ void NameDatabase::finish() {
 void NameDatabase::indexEntries() {
   entries_.clear();
   const auto newEntry = [this](TextRef contents, std::uint32_t first) {
-    Entry entry{contents, {0, 0}, first, 0, 0, 0, {}};
+    Entry entry{contents, {0, 0}, first, 0, NotFound, NotFound, 0, 0, 0, {}, 0};
     const auto octets = this->octets(contents);
     if (octets.size() <= InlineOctets) {
       entry.size = static_cast<std::uint8_t>(octets.size());
@@ -265,30 +288,37 @@ void NameDatabase::indexEntries() {
       entry.flags |= HasTreeName;
     }
   }
-  // Every ancestor gets an entry too, so that a walk down an identifier's
-  // arcs stops at the first that no name lies under.
-  std::vector<std::string_view> known;
-  known.reserve(entries_.size());
+  // Every ancestor gets an entry too, so that the named path and nearest
+  // names of each entry build on its parent's.
+  std::vector<std::string> ancestors;
   for (const Entry& entry : entries_) {
-    known.push_back(text(entry.contents));
-  }
-  std::sort(known.begin(), known.end());
-  const std::size_t named = entries_.size();
-  for (std::size_t index = 0; index < named; ++index) {
-    const std::string_view contents = text(entries_[index].contents);
+    const std::string_view contents = text(entry.contents);
     for (std::size_t end = 1; end < contents.size(); ++end) {
-      if ((static_cast<std::uint8_t>(contents[end - 1]) & 0x80) != 0) {
-        continue;
-      }
-      const std::string_view ancestor = contents.substr(0, end);
-      const auto at = std::lower_bound(known.begin(), known.end(), ancestor);
-      if (at == known.end() || *at != ancestor) {
-        const TextRef stored = store(ancestor);
-        text_ = {arena_.data(), arena_.size()};
-        entries_.push_back(newEntry(stored, 0));
-        known.insert(at, text(stored));
+      if ((static_cast<std::uint8_t>(contents[end - 1]) & 0x80) == 0) {
+        ancestors.emplace_back(contents.substr(0, end));
       }
     }
+  }
+  std::sort(ancestors.begin(), ancestors.end());
+  ancestors.erase(std::unique(ancestors.begin(), ancestors.end()), ancestors.end());
+  std::vector<std::string_view> named;
+  named.reserve(entries_.size());
+  for (const Entry& entry : entries_) {
+    named.push_back(text(entry.contents));
+  }
+  // Records are ordered by contents, so `named` is too. Storing moves the
+  // text `named` points into: the missing ancestors are found first.
+  std::erase_if(ancestors, [&named](const std::string& ancestor) {
+    return std::binary_search(named.begin(), named.end(), std::string_view(ancestor));
+  });
+  std::vector<TextRef> added;
+  added.reserve(ancestors.size());
+  for (const std::string& ancestor : ancestors) {
+    added.push_back(store(ancestor));
+  }
+  text_ = {arena_.data(), arena_.size()};
+  for (const TextRef contents : added) {
+    entries_.push_back(newEntry(contents, 0));
   }
   slots_.assign(std::bit_ceil(std::max<std::size_t>(entries_.size() * 2, MinimumSlots)), 0);
   const std::size_t mask = slots_.size() - 1;
@@ -300,9 +330,45 @@ void NameDatabase::indexEntries() {
       slot = (slot + 1) & mask;
     }
     slots_[slot] = (hash & ~std::uint64_t{UINT32_MAX}) | (index + 1);
-    // The arc's name in a named path: sources that name the arcs of a tree
-    // first; then OpenSSL's short or long name ("CN" is no ASN.1
-    // identifier, "commonName" is) and dumpasn1's.
+  }
+  describeEntries();
+}
+
+std::string NameDatabase::dottedOf(std::span<const std::uint8_t> contents) {
+  pellamar::ObjectIdentifier identifier;
+  pellamar::ObjectIdentifier::fromContents(contents, identifier);
+  std::string dotted;
+  pellamar::append(identifier, pellamar::Form::Dotted, dotted);
+  return dotted;
+}
+
+void NameDatabase::describeEntries() {
+  table_ = records_;
+  entryTable_ = entries_;
+  index_ = slots_;
+  std::vector<std::uint32_t> order(entries_.size());
+  for (std::uint32_t index = 0; index < order.size(); ++index) {
+    order[index] = index;
+    const auto octets = this->octets(entries_[index].contents);
+    entries_[index].depth = static_cast<std::uint8_t>(std::count_if(
+        octets.begin(), octets.end(), [](std::uint8_t octet) { return octet < 0x80; }));
+  }
+  // Parents, having fewer octets, come before their children.
+  std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
+    return entries_[a].contents.size < entries_[b].contents.size;
+  });
+  std::vector<TextRef> paths(entries_.size());
+  for (const std::uint32_t index : order) {
+    Entry& entry = entries_[index];
+    const auto contents = octets(entry.contents);
+    const std::string dotted = dottedOf(contents);
+    const std::size_t lastArc = dotted.rfind('.') + 1;
+    const std::string_view number = std::string_view(dotted).substr(lastArc);
+    // The arc's name: sources that name the arcs of a tree first; then
+    // OpenSSL's short or long name ("CN" is no ASN.1 identifier,
+    // "commonName" is) and dumpasn1's.
+    std::string_view name;
+    bool fromSources = false;
     for (const bool treeSources : {true, false}) {
       for (std::uint32_t at = entry.first; at < entry.first + entry.count; ++at) {
         const Record& record = records_[at];
@@ -310,16 +376,56 @@ void NameDatabase::indexEntries() {
         const bool tree = kind != SourceKind::OpenSsl && kind != SourceKind::Dumpasn1;
         for (const TextRef candidate :
              {record.name, kind == SourceKind::OpenSsl ? record.description : record.name}) {
-          if (entry.arcName.size == 0 && tree == treeSources &&
-              pellamar::isAsn1Identifier(text(candidate))) {
-            entry.arcName = candidate;
-            if (kind != SourceKind::OpenSsl) {
-              entry.flags |= ArcNameFromSources;
-            }
+          if (name.empty() && tree == treeSources && pellamar::isAsn1Identifier(text(candidate))) {
+            name = text(candidate);
+            fromSources = kind != SourceKind::OpenSsl;
           }
         }
       }
     }
+    const auto named = [](std::string_view arcName, std::string_view arcNumber) {
+      return arcName.empty() ? std::string(arcNumber)
+                             : std::string(arcName) + "(" + std::string(arcNumber) + ")";
+    };
+    if (name.empty()) {
+      name = pellamar::standardArcName(entry.depth, dotted.substr(0, dotted.find('.')), number);
+    }
+    std::string path;
+    if (entry.depth == 1) {
+      const std::string_view root = std::string_view(dotted).substr(0, dotted.find('.'));
+      path =
+          "{ " + named(pellamar::standardArcName(0, root, root), root) + " " + named(name, number);
+    } else {
+      // The parent is the entry of the contents without their last
+      // subidentifier, which every named identifier's ancestors have.
+      std::size_t parentEnd = contents.size() - 1;
+      while (parentEnd > 0 && (contents[parentEnd - 1] & 0x80) != 0) {
+        --parentEnd;
+      }
+      const auto parentContents = contents.first(parentEnd);
+      const std::uint32_t parent = find(parentContents, hashOf(parentContents));
+      const Entry& above = entries_[parent];
+      path = std::string(text(paths[parent])) + " " + named(name, number);
+      entry.flags |= above.flags & PathFromSources;
+      entry.nearest = above.nearest;
+      entry.owner = above.owner;
+    }
+    if (fromSources) {
+      entry.flags |= PathFromSources;
+    }
+    if (entry.count > 0 && (entry.flags & HasTreeName) != 0) {
+      entry.nearest = index;
+    }
+    if (entry.depth == EnterprisesArc.size() + 1 &&
+        equal(contents.first(EnterprisesArc.size()), EnterprisesArc) &&
+        (entry.flags & HasEnterprise) != 0) {
+      entry.owner = index;
+    }
+    paths[index] = store(path);
+    text_ = {arena_.data(), arena_.size()};
+  }
+  for (std::size_t index = 0; index < entries_.size(); ++index) {
+    entries_[index].path = paths[index];
   }
 }
 
@@ -363,78 +469,93 @@ std::vector<Name> NameDatabase::namesOf(std::span<const std::uint8_t> contents) 
   return names;
 }
 
-Description NameDatabase::describe(const pellamar::ObjectIdentifier& identifier) const {
-  Description description;
-  constexpr std::size_t MaxArcs = pellamar::ObjectIdentifier::MaxOctets + 1;
-  // Each octet adds at most three digits and a full stop; the first adds
-  // one arc more. Only what is written is read.
-  constexpr std::size_t dottedBound = 4 * pellamar::ObjectIdentifier::MaxOctets + 2;
-  std::array<char, dottedBound> dottedRoom;  // NOLINT(*-member-init)
-  const std::string_view dotted(dottedRoom.data(),
-                                pellamar::write(identifier, pellamar::Form::Dotted, dottedRoom));
-  // Each arc's text; arc N + 1 ends subidentifier N, the first two arcs
-  // sharing the first.
-  // Where each arc's text starts, and one past the last arc's end.
-  std::array<std::uint16_t, MaxArcs + 1> arcStarts;  // NOLINT(*-member-init): only what is set
-  std::size_t arcCount = 0;
-  arcStarts[0] = 0;
-  for (std::size_t index = 0; index < dotted.size(); ++index) {
-    if (dotted[index] == '.') {
-      arcStarts[++arcCount] = static_cast<std::uint16_t>(index + 1);
-    }
-  }
-  arcStarts[++arcCount] = static_cast<std::uint16_t>(dotted.size() + 1);
-  const auto arc = [&](std::size_t position) {
-    return dotted.substr(arcStarts[position], arcStarts[position + 1] - 1U - arcStarts[position]);
-  };
-  // The entry of each prefix that ends a subidentifier, in one pass.
+void NameDatabase::describe(const pellamar::ObjectIdentifier& identifier,
+                            Description& description) const {
+  description.nearest.names.clear();
+  description.nearest.arcsBelow.clear();
+  description.owner.reset();
+  description.pathFromSources = false;
+  // The longest prefix that has an entry: the hash of each prefix that
+  // ends a subidentifier, tried from the longest.
   const auto contents = identifier.octets();
-  std::array<std::uint32_t, pellamar::ObjectIdentifier::MaxOctets>
-      entries;  // NOLINT(*-member-init): only what is set
+  std::array<std::uint64_t, pellamar::ObjectIdentifier::MaxOctets> hashes;  // NOLINT(*-member-init)
+  std::array<std::uint8_t, pellamar::ObjectIdentifier::MaxOctets> ends;     // NOLINT(*-member-init)
   std::size_t count = 0;
   std::uint64_t hash = HashStart;
-  bool named = true;
   for (std::size_t index = 0; index < contents.size(); ++index) {
     hash = hashOctet(hash, contents[index]);
     if ((contents[index] & 0x80) == 0) {
-      // Below a prefix that has no entry, no name lies.
-      entries[count] = named ? find(contents.first(index + 1), hash) : NotFound;
-      named = entries[count++] != NotFound;
+      hashes[count] = hash;
+      ends[count++] = static_cast<std::uint8_t>(index + 1);
     }
   }
+  std::uint32_t deepest = NotFound;
+  std::size_t depth = count;
+  while (depth > 0 && deepest == NotFound) {
+    --depth;
+    deepest = find(contents.first(ends[depth]), hashes[depth]);
+  }
+
+  // The dotted text is written only when arcs below the deepest entry, or
+  // below the nearest named one, are to be shown. Each octet adds at most
+  // three digits and a full stop; the first adds one arc more.
+  constexpr std::size_t dottedBound = 4 * pellamar::ObjectIdentifier::MaxOctets + 2;
+  std::array<char, dottedBound> dottedRoom;  // NOLINT(*-member-init): only what is written
+  std::string_view dotted;
+  // Where each arc's text starts, and one past the last arc's end.
+  constexpr std::size_t MaxArcs = pellamar::ObjectIdentifier::MaxOctets + 1;
+  std::array<std::uint16_t, MaxArcs + 1> arcStarts;  // NOLINT(*-member-init): only what is set
+  const auto writeDotted = [&] {
+    dotted = {dottedRoom.data(), pellamar::write(identifier, pellamar::Form::Dotted, dottedRoom)};
+    std::size_t arcCount = 0;
+    arcStarts[0] = 0;
+    for (std::size_t index = 0; index < dotted.size(); ++index) {
+      if (dotted[index] == '.') {
+        arcStarts[++arcCount] = static_cast<std::uint16_t>(index + 1);
+      }
+    }
+    arcStarts[++arcCount] = static_cast<std::uint16_t>(dotted.size() + 1);
+  };
+  const auto arc = [&](std::size_t position) {
+    return dotted.substr(arcStarts[position], arcStarts[position + 1] - 1U - arcStarts[position]);
+  };
+  // The first subidentifier holds two arcs.
+  const std::size_t arcCount = count + 1;
 
   std::string& path = description.namedPath;
-  path.reserve(dotted.size() * 4 + 4);
-  path = "{";
-  for (std::size_t position = 0; position < arcCount; ++position) {
-    std::string_view name;
-    if (position > 0 && entries[position - 1] != NotFound) {
-      const Entry& entry = entryTable_[entries[position - 1]];
-      name = text(entry.arcName);
-      description.pathFromSources |= (entry.flags & ArcNameFromSources) != 0;
-    }
-    if (name.empty()) {
-      name = pellamar::standardArcName(position, arc(0), arc(position));
-    }
+  std::size_t nextArc = 0;
+  if (deepest != NotFound) {
+    const Entry& entry = entryTable_[deepest];
+    path = text(entry.path);
+    description.pathFromSources = (entry.flags & PathFromSources) != 0;
+    nextArc = depth + 2;
+  } else {
+    path = "{";
+  }
+  if (nextArc < arcCount) {
+    writeDotted();
+  }
+  for (; nextArc < arcCount; ++nextArc) {
+    const std::string_view name =
+        nextArc < 2 ? pellamar::standardArcName(nextArc, arc(0), arc(nextArc)) : std::string_view{};
     path += ' ';
     if (name.empty()) {
-      path.append(arc(position));
+      path.append(arc(nextArc));
     } else {
-      path.append(name).append("(").append(arc(position)).append(")");
+      path.append(name).append("(").append(arc(nextArc)).append(")");
     }
   }
   path += " }";
+  if (deepest == NotFound) {
+    return;
+  }
 
-  for (std::size_t prefix = count; prefix-- > 0;) {
-    if (entries[prefix] == NotFound) {
-      continue;
-    }
-    const Entry& entry = entryTable_[entries[prefix]];
-    const bool own = prefix + 1 == count;
-    if (entry.count == 0 || (!own && (entry.flags & HasTreeName) == 0)) {
-      continue;
-    }
-    for (std::uint32_t at = entry.first; at < entry.first + entry.count; ++at) {
+  const Entry& entry = entryTable_[deepest];
+  const bool own = depth + 1 == count && entry.count > 0;
+  const std::uint32_t named = own ? deepest : entry.nearest;
+  if (named != NotFound) {
+    const Entry& names = entryTable_[named];
+    for (std::uint32_t at = names.first; at < names.first + names.count; ++at) {
       const SourceKind kind = sources_[table_[at].source].kind;
       if (own || (kind != SourceKind::Enterprises && kind != SourceKind::OpenSsl &&
                   kind != SourceKind::Dumpasn1)) {
@@ -442,26 +563,22 @@ Description NameDatabase::describe(const pellamar::ObjectIdentifier& identifier)
       }
     }
     if (!own) {
-      // Arc prefix + 2 is the first below the ancestor.
-      description.nearest.arcsBelow = dotted.substr(arcStarts[prefix + 2]);
+      if (dotted.empty()) {
+        writeDotted();
+      }
+      // The first arc below the ancestor's last.
+      description.nearest.arcsBelow = dotted.substr(arcStarts[names.depth + 1]);
     }
-    break;
   }
-
-  // The enterprise's own arc ends the subidentifier after 1.3.6.1.4.1.
-  constexpr std::size_t enterpriseArc = EnterprisesArc.size();
-  if (count > enterpriseArc && equal(contents.first(enterpriseArc), EnterprisesArc) &&
-      entries[enterpriseArc] != NotFound) {
-    const Entry& entry = entryTable_[entries[enterpriseArc]];
-    for (std::uint32_t at = entry.first;
-         (entry.flags & HasEnterprise) != 0 && at < entry.first + entry.count; ++at) {
+  if (entry.owner != NotFound) {
+    const Entry& owner = entryTable_[entry.owner];
+    for (std::uint32_t at = owner.first; at < owner.first + owner.count; ++at) {
       if (sources_[table_[at].source].kind == SourceKind::Enterprises) {
         description.owner = nameOf(table_[at]);
         break;
       }
     }
   }
-  return description;
 }
 
 std::vector<Name> NameDatabase::named(std::string_view name, std::string_view module) const {
@@ -654,7 +771,9 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   }
   for (const Entry& entry : loaded.entryTable_) {
     if (entry.first > loaded.table_.size() || entry.count > loaded.table_.size() - entry.first ||
-        !inText(entry.arcName) || !inText(entry.contents) || entry.size > InlineOctets) {
+        !inText(entry.path) || !inText(entry.contents) || entry.size > InlineOctets ||
+        (entry.nearest != NotFound && entry.nearest >= loaded.entryTable_.size()) ||
+        (entry.owner != NotFound && entry.owner >= loaded.entryTable_.size())) {
       return false;
     }
   }

@@ -110,7 +110,8 @@ class NameDatabase {
   // the source's index, for add().
   std::uint16_t addSource(SourceKind kind, std::string path);
   // A name of the identifier with `contents`, from source `source`. Empty
-  // names are ignored.
+  // names are ignored. Texts are kept on one line: trimmed, and each run of
+  // blanks, line breaks and other controls one blank.
   void add(std::uint16_t source, std::span<const std::uint8_t> contents, std::string_view name,
            std::string_view module = {}, std::string_view description = {});
   // A problem met in reading a source, kept with the names so that a
@@ -127,8 +128,9 @@ class NameDatabase {
 
   // The identifier's own names, the first source's first.
   std::vector<Name> namesOf(std::span<const std::uint8_t> contents) const;
-  // Everything known of an identifier's names, in one pass over its arcs.
-  Description describe(const pellamar::ObjectIdentifier& identifier) const;
+  // Everything known of an identifier's names, into `description`, whose
+  // buffers are reused from one identifier to the next.
+  void describe(const pellamar::ObjectIdentifier& identifier, Description& description) const;
 
   // Every name spelled `name` exactly, of `module` when one is given.
   std::vector<Name> named(std::string_view name, std::string_view module) const;
@@ -161,14 +163,23 @@ class NameDatabase {
   static constexpr std::size_t InlineOctets = 22;
   struct Entry {
     TextRef contents;
-    TextRef arcName;
+    // The named path down to this arc, without its closing brace.
+    TextRef path;
     std::uint32_t first;
     std::uint32_t count;
+    // The entry whose names an identifier at or below this one is named
+    // by when it has none of its own (NotFound for none), and the entry
+    // of the enterprise that owns it.
+    std::uint32_t nearest;
+    std::uint32_t owner;
+    // How many subidentifiers the contents hold.
+    std::uint8_t depth;
     std::uint8_t flags;
     std::uint8_t size;
     std::array<std::uint8_t, InlineOctets> octets;
+    std::uint8_t unused;
   };
-  static constexpr std::uint8_t ArcNameFromSources = 1;
+  static constexpr std::uint8_t PathFromSources = 1;
   static constexpr std::uint8_t HasTreeName = 2;
   static constexpr std::uint8_t HasEnterprise = 4;
 
@@ -190,6 +201,11 @@ class NameDatabase {
   // NotFound.
   std::uint32_t find(std::span<const std::uint8_t> contents, std::uint64_t hash) const;
   void indexEntries();
+  // Works out each entry's named path, nearest names and owner, parents
+  // before children.
+  void describeEntries();
+  // The identifier with these contents, dotted.
+  static std::string dottedOf(std::span<const std::uint8_t> contents);
 
   static constexpr std::uint32_t NotFound = UINT32_MAX;
 

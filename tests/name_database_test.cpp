@@ -115,7 +115,8 @@ class Naming : public testing::TestWithParam<NamingRow> {};
 TEST_P(Naming, GivesLabelSourcePathAndOwner) {
   const NamingRow& row = GetParam();
   const auto identifier = identifierOf(row.identifier);
-  const Description description = database().describe(identifier);
+  Description description;
+  database().describe(identifier, description);
   const NearestNames& nearest = description.nearest;
   EXPECT_EQ(nearest.label(), row.label);
   EXPECT_EQ(nearest.names.empty() ? "" : kindName(nearest.names.front().source->kind),
@@ -272,8 +273,9 @@ TEST_F(NameCache, RefusesAnotherFingerprintAndDamage) {
   EXPECT_FALSE(loaded.load(path, "another"));
   ASSERT_TRUE(loaded.load(path, "fingerprint"));
   EXPECT_EQ(loaded.size(), database().size());
-  EXPECT_EQ(loaded.describe(identifierOf("1.3.6.1.2.1.2.2.1.2.7")).nearest.label(),
-            "IF-MIB::ifDescr.7");
+  Description description;
+  loaded.describe(identifierOf("1.3.6.1.2.1.2.2.1.2.7"), description);
+  EXPECT_EQ(description.nearest.label(), "IF-MIB::ifDescr.7");
   const auto size = std::filesystem::file_size(path);
   for (const auto cut : {std::uintmax_t{0}, std::uintmax_t{10}, size / 2, size - 1}) {
     std::filesystem::resize_file(path, cut);
