@@ -290,7 +290,10 @@ bool ItemConverter::encode(const ItemText& item, long number) {
   if (!options_.lenient && isDigit(item.text.front()) &&
       !pellamar::readDotted(item.text, identifier)) [[likely]] {
     blankFree_ = true;
+    // Dotted text read strictly from a digit on is written as it is read.
+    itemDotted_ = item.text;
     write(item, number, identifier);
+    itemDotted_ = {};
     return true;
   }
   blankFree_ = false;
@@ -410,7 +413,7 @@ void ItemConverter::write(const ItemText& item, long number, const ObjectIdentif
 }
 
 const ItemConverter::Naming& ItemConverter::namingOf(const ObjectIdentifier& identifier) {
-  names_.database().describe(identifier, naming_);
+  names_.database().describe(identifier, naming_, itemDotted_);
   naming_.beyondOpenSsl =
       std::any_of(naming_.nearest.names.begin(), naming_.nearest.names.end(),
                   [](const Name& name) { return name.source->kind != SourceKind::OpenSsl; });

@@ -116,6 +116,9 @@ class ItemConverter {
   };
   // Describes the identifier into naming_, reused from item to item.
   const Naming& namingOf(const pellamar::ObjectIdentifier& identifier);
+  // The item's own text when it is the identifier's dotted text, so that
+  // naming need not write it again; otherwise empty.
+  std::string_view itemDotted_;
   // The lines that show each source's names, the named path and the owner.
   static std::string namingLines(const Naming& naming);
 

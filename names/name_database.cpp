@@ -469,8 +469,8 @@ std::vector<Name> NameDatabase::namesOf(std::span<const std::uint8_t> contents) 
   return names;
 }
 
-void NameDatabase::describe(const pellamar::ObjectIdentifier& identifier,
-                            Description& description) const {
+void NameDatabase::describe(const pellamar::ObjectIdentifier& identifier, Description& description,
+                            std::string_view knownDotted) const {
   description.nearest.names.clear();
   description.nearest.arcsBelow.clear();
   description.owner.reset();
@@ -506,7 +506,11 @@ void NameDatabase::describe(const pellamar::ObjectIdentifier& identifier,
   constexpr std::size_t MaxArcs = pellamar::ObjectIdentifier::MaxOctets + 1;
   std::array<std::uint16_t, MaxArcs + 1> arcStarts;  // NOLINT(*-member-init): only what is set
   const auto writeDotted = [&] {
-    dotted = {dottedRoom.data(), pellamar::write(identifier, pellamar::Form::Dotted, dottedRoom)};
+    dotted =
+        !knownDotted.empty()
+            ? knownDotted
+            : std::string_view(dottedRoom.data(),
+                               pellamar::write(identifier, pellamar::Form::Dotted, dottedRoom));
     std::size_t arcCount = 0;
     arcStarts[0] = 0;
     for (std::size_t index = 0; index < dotted.size(); ++index) {

@@ -129,8 +129,10 @@ class NameDatabase {
   // The identifier's own names, the first source's first.
   std::vector<Name> namesOf(std::span<const std::uint8_t> contents) const;
   // Everything known of an identifier's names, into `description`, whose
-  // buffers are reused from one identifier to the next.
-  void describe(const pellamar::ObjectIdentifier& identifier, Description& description) const;
+  // buffers are reused from one identifier to the next. `dotted` is the
+  // identifier's dotted text when the caller has it at hand, or empty.
+  void describe(const pellamar::ObjectIdentifier& identifier, Description& description,
+                std::string_view dotted = {}) const;
 
   // Every name spelled `name` exactly, of `module` when one is given.
   std::vector<Name> named(std::string_view name, std::string_view module) const;

@@ -1,6 +1,7 @@
 #include "name_sources.hpp"
 
 #include <dirent.h>
+#include <limits.h>
 #include <openssl/crypto.h>
 #include <sys/stat.h>
 
@@ -128,9 +129,18 @@ SourceFiles sourceFiles(const NameLocations& locations) {
     files.fingerprint += " " + directory;
   }
   files.fingerprint += '\n';
+  // Debian links /usr/share/snmp/mibs/ietf to /var/lib/mibs/ietf: a file
+  // reached twice is read once.
+  std::vector<std::string> seen;
   for (const std::string& directory : locations.mibDirectories) {
     for (const std::string& path : filesIn(directory, [](const std::string&) { return true; })) {
-      add(files.mibFiles, path);
+      char* real = realpath(path.c_str(), nullptr);
+      const std::string resolved = real != nullptr ? real : path;
+      std::free(real);  // NOLINT(*-no-malloc): realpath allocates with malloc
+      if (std::find(seen.begin(), seen.end(), resolved) == seen.end()) {
+        seen.push_back(resolved);
+        add(files.mibFiles, path);
+      }
     }
   }
   for (const std::string& directory : locations.ldapSchemaDirectories) {

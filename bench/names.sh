@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The cost of names, with every source this machine has (and DICOM's names
+# from the source tree): a one-shot decode --names the first time, when the
+# cache is built, and afterwards (best and median of ten runs); and a
+# million identifiers under the arcs real lists use (as
+# bench/cli_vs_openssl.sh makes them) encoded with and without --names
+# (best of three), with the ratio and the peak memory. With
+# --instructions, also the instructions per identifier that callgrind
+# counts on the first 100,000 lines.
+#   bench/names.sh BUILD-TREE [LINES] [--instructions]   (LINES: 1,000,000)
+set -euo pipefail
+build=$1
+lines=${2:-1000000}
+instructions=${3:-}
+cli=$build/cli/pellamar-cli
+source_tree=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CACHE_HOME=$work/cache PELLAMAR_NAMES_DIRS=$source_tree/data/names
+
+seconds() {
+  local start end
+  start=$(date +%s%N)
+  "$@" >/dev/null 2>&1
+  end=$(date +%s%N)
+  echo $(((end - start) / 1000))
+}
+
+echo "Sources found:"
+"$cli" names --sources --tsv 2>/dev/null |
+  awk -F'\t' '{ files[$1]++; names[$1] += $2 }
+              END { for (k in files) printf "  %-20s %4d files %8d names\n", k, files[k], names[k] }'
+rm -rf "$XDG_CACHE_HOME"
+first=$(seconds "$cli" decode --names KwYBAgECAgEC)
+times=()
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  times+=("$(seconds "$cli" decode --names KwYBAgECAgEC)")
+done
+sorted=$(printf '%s\n' "${times[@]}" | sort -n)
+peak() {
+  /usr/bin/time -o "$work/peak" -f '%M' "$@" >/dev/null 2>&1
+  cat "$work/peak"
+}
+memory=$(peak "$cli" decode --names KwYBAgECAgEC)
+printf 'decode --names KwYBAgECAgEC: first run %.1f ms; then best %.1f ms, median %.1f ms; peak %.1f MB\n' \
+  "$(echo "$first / 1000" | bc -l)" "$(echo "$(echo "$sorted" | head -n 1) / 1000" | bc -l)" \
+  "$(echo "$(echo "$sorted" | sed -n 5p) / 1000" | bc -l)" "$(echo "$memory / 1024" | bc -l)"
+
+awk -v lines="$lines" 'BEGIN {
+  srand(20261208)
+  split("1.3.6.1.5.5.7 1.3.6.1.5.5.7.48 2.5.29 2.5.4 1.2.840.113549.1.1 1.2.840.113549.1.9.16.2 " \
+        "1.2.840.10045.4.3 1.3.132.0 2.16.840.1.101.3.4.2 0.9.2342.19200300.100.1 " \
+        "1.3.6.1.4.1.1466.115.121.1 1.3.6.1.2.1.2.2.1 1.3.6.1.6.3.1.1.5 1.3.6.1.4.1.311.21 " \
+        "1.3.6.1.4.1.11129.2.4 2.16.840.1.113730.1 1.3.6.1.4.1 2.25", prefixes, " ")
+  n = length(prefixes)
+  for (i = 0; i < lines; i++) {
+    id = prefixes[int(rand() * n) + 1]
+    arcs = int(rand() * 5) + 1
+    for (a = 0; a < arcs; a++) {
+      r = rand()
+      if (r < 0.6) id = id "." int(rand() * 128)
+      else if (r < 0.9) id = id "." int(rand() * 65536)
+      else id = id "." int(rand() * 2147483648)
+    }
+    print id
+  }
+}' >"$work/identifiers"
+
+best() {
+  local best=0 elapsed
+  for _ in 1 2 3; do
+    elapsed=$(seconds "$@" <"$work/identifiers")
+    if [ "$best" -eq 0 ] || [ "$elapsed" -lt "$best" ]; then best=$elapsed; fi
+  done
+  echo "$best"
+}
+plain=$(best "$cli" encode --tsv)
+named=$(best "$cli" encode --tsv --names)
+plain_memory=$(peak "$cli" encode --tsv <"$work/identifiers")
+named_memory=$(peak "$cli" encode --tsv --names <"$work/identifiers")
+printf '%d identifiers, encode --tsv: %.0f ms (peak %.1f MB); with --names: %.0f ms (peak %.1f MB); %.2f times\n' \
+  "$lines" "$(echo "$plain / 1000" | bc -l)" "$(echo "$plain_memory / 1024" | bc -l)" \
+  "$(echo "$named / 1000" | bc -l)" "$(echo "$named_memory / 1024" | bc -l)" \
+  "$(echo "$named / $plain" | bc -l)"
+"$cli" encode --tsv --names <"$work/identifiers" 2>/dev/null |
+  awk -F'\t' '{ total++; if ($6 != "") own++; if ($6 != "" || $7 != "" || $9 != "") known++ }
+              END { printf "  named: %.1f%% their own name, %.1f%% a name or a named ancestor or owner\n",
+                           100 * own / total, 100 * known / total }'
+
+if [ "$instructions" = "--instructions" ]; then
+  head -n 100000 "$work/identifiers" >"$work/sample"
+  # Under valgrind the program is another file: its cache is made first.
+  valgrind --tool=callgrind --callgrind-out-file=/dev/null "$cli" decode --names KwYB >/dev/null 2>&1
+  for names in "" --names; do
+    valgrind --tool=callgrind --callgrind-out-file="$work/callgrind" \
+      "$cli" encode --tsv $names <"$work/sample" >/dev/null 2>&1
+    total=$(callgrind_annotate "$work/callgrind" | awk '/PROGRAM TOTALS/ { gsub(",", "", $1); print $1 }')
+    printf 'encode --tsv %-8s %6.0f instructions per identifier\n' "$names" \
+      "$(echo "$total / 100000" | bc -l)"
+  done
+fi
