@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# pellamar-cli's names from every kind of source, with sources the tests
+# write themselves (tests/data/names): MIB modules, LDAP schemas in both
+# forms, enterprise numbers, the user's names; names as input; the names
+# command; damaged files; the cache; and, where Debian's own files are
+# installed, a few well-known names from them. Arguments: the program.
+set -u
+program=$1
+data=$(cd "$(dirname "$0")/data/names" && pwd)
+source "$(dirname "$0")/program_expectations.sh"
+cli=$program
+tab=$'\t'
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# Only the sources a row names: none of the machine's own.
+export PELLAMAR_DUMPASN1_CFG="" MIBDIRS="" PELLAMAR_LDAP_SCHEMAS="" PELLAMAR_ENTERPRISES="" \
+  PELLAMAR_NAMES_DIRS="" XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+mibs=$data/mibs
+path_to_ifentry="{ iso(1) org(3) dod(6) internet(1) mgmt(2) mib-2(1) interfaces(2) ifTable(2) ifEntry(1)"
+
+# A MIB object and an instance of it, for people and for scripts; the
+# broken module is reported once, when the sources are first read.
+MIBDIRS=$mibs expect mib_instance_for_people 0 "1.3.6.1.2.1.2.2.1.2.7 IF-MIB::ifDescr.7
+  named path       $path_to_ifentry ifDescr(2) 7 }
+  SNMP MIB         IF-MIB::ifDescr.7 ($mibs/IF-MIB)" \
+  "pellamar-cli: warning: $mibs/BROKEN-MIB:8: syntax error, unexpected LOWERCASE_IDENTIFIER, expecting OBJECT; the other names are used" \
+  decode KwYBAgECAgECBw==
+MIBDIRS=$mibs expect cached_sources_are_not_warned_of_again 0 \
+  "KwYBAgECAgEC${tab}1.3.6.1.2.1.2.2.1.2${tab}IF-MIB::ifDescr${tab}${tab}SNMP MIB${tab}${tab}$path_to_ifentry ifDescr(2) }
+KwYBAgECAgECBw==${tab}1.3.6.1.2.1.2.2.1.2.7${tab}${tab}IF-MIB::ifDescr.7${tab}SNMP MIB${tab}${tab}$path_to_ifentry ifDescr(2) 7 }" \
+  "" decode --tsv --names KwYBAgECAgEC KwYBAgECAgECBw==
+MIBDIRS=$mibs program=bash expect names_as_input 1 \
+  "ifDescr${tab}1.3.6.1.2.1.2.2.1.2
+IF-MIB::ifDescr${tab}1.3.6.1.2.1.2.2.1.2
+ifDescr.7${tab}1.3.6.1.2.1.2.2.1.2.7
+IF-MIB::ifIndex.7.8${tab}1.3.6.1.2.1.2.2.1.1.7.8" \
+  "pellamar-cli: 5:1: No identifier is named \"SNMPv2-SMI::ifDescr\" by any source of names; names are matched exactly, in the case written.
+pellamar-cli: 6:1: No identifier is named \"ifdescr\" by any source of names; names are matched exactly, in the case written." \
+  -c 'set -o pipefail; "$0" encode --json "$@" | python3 -c "import json, sys
+for line in sys.stdin:
+    item = json.loads(line)
+    print(item[\"item\"] + \"\\t\" + item[\"identifier\"])"' \
+  "$cli" ifDescr IF-MIB::ifDescr ifDescr.7 IF-MIB::ifIndex.7.8 SNMPv2-SMI::ifDescr ifdescr
+
+# LDAP schemas: macros, aliases, the names slapd defines itself, cn=config
+# LDIF; a MIB name comes before an LDAP name of another identifier. Each
+# new set of sources is read afresh, and its damaged files reported.
+schemas=$data/ldap
+schema_warning="pellamar-cli: warning: $schemas/test.schema:24: not a definition OpenLDAP reads, nor is 1 more line; the other names are used"
+mib_warning="pellamar-cli: warning: $mibs/BROKEN-MIB:8: syntax error, unexpected LOWERCASE_IDENTIFIER, expecting OBJECT; the other names are used"
+MIBDIRS=$mibs PELLAMAR_LDAP_SCHEMAS=$schemas program=bash expect ldap_names_as_input 0 \
+  "testColor${tab}2B 06 01 04 01 86 8D 1F 02 01 01
+cn${tab}55 04 03
+ldifThing${tab}2B 06 01 04 01 86 8D 1F 03 02
+ifDescr${tab}2B 06 01 02 01 02 02 01 02" \
+  "$mib_warning
+$schema_warning" -c 'set -o pipefail; "$0" encode --tsv "$@" | cut -f1,2' "$cli" testColor cn ldifThing ifDescr
+PELLAMAR_LDAP_SCHEMAS=$schemas expect ldap_source_shown 0 "2.5.4.3 CN (commonName)
+  named path       { joint-iso-itu-t(2) ds(5) 4 cn(3) }
+  OpenSSL          CN (commonName)
+  LDAP schema      cn, commonName ($schemas/test.schema)" "$schema_warning" decode VQQD
+
+# Enterprise numbers: the owner of every arc below one, from IANA's file
+# before Wireshark's.
+PELLAMAR_ENTERPRISES=$data/enterprise-numbers:$data/enterprises.tsv program=bash \
+  expect enterprise_owner 0 "1.3.6.1.4.1.311.21.8.1
+  enterprise       311 Microsoft Corporation
+{\"name\":\"Microsoft Corporation\",\"file\":\"$data/enterprise-numbers\"}" \
+  "pellamar-cli: warning: $data/enterprises.tsv:5: not an enterprise number followed by its organization; the other names are used" \
+  -c '"$0" decode KwYBBAGCNxUIAQ== && "$0" decode --json KwYBBAGCNxUIAQ== | python3 -c "import json, sys
+print(json.dumps(json.load(sys.stdin)[\"enterprise\"], separators=(\",\", \":\")))"' "$cli"
+
+# The user's own names: given on the command line, and kept in
+# ~/.config/pellamar/names; the first comes first.
+mkdir -p "$work/config/pellamar"
+printf '1.3.6.1.4.1.99999.1 keptName kept in the configuration\n2.5.4.42 keptGivenName\n' \
+  >"$work/config/pellamar/names"
+printf '1.3.6.1.4.1.99999.1 givenOnTheCommandLine\n' >"$work/given.names"
+under_enterprises="{ iso(1) org(3) dod(6) iana(1) private(4) enterprises(1) 99999"
+expect user_names 0 "1.3.6.1.4.1.99999.1 givenOnTheCommandLine
+  named path       $under_enterprises givenOnTheCommandLine(1) }
+  names file       givenOnTheCommandLine ($work/given.names)
+  names file       keptName ($work/config/pellamar/names)
+2.5.4.42 keptGivenName
+  named path       { joint-iso-itu-t(2) ds(5) 4 keptGivenName(42) }
+  names file       keptGivenName ($work/config/pellamar/names)
+  OpenSSL          GN (givenName)" "" \
+  decode --names-file "$work/given.names" KwYBBAGGjR8B VQQq
+expect names_file_missing 0 "1.3.6.1.4.1.99999.1 keptName
+  named path       $under_enterprises keptName(1) }
+  names file       keptName ($work/config/pellamar/names)" \
+  "pellamar-cli: warning: $work/missing.names: cannot be read; its names are left out" \
+  decode --names-file "$work/missing.names" KwYBBAGGjR8B
+
+# The cache follows its sources: a name changed in a file is seen at once.
+printf '1.3.6.1.4.1.99999.1 changedName\n' >"$work/config/pellamar/names"
+expect cache_rebuilt_when_a_source_changes 0 "1.3.6.1.4.1.99999.1 changedName
+  named path       $under_enterprises changedName(1) }
+  names file       changedName ($work/config/pellamar/names)" "" decode KwYBBAGGjR8B
+rm "$work/config/pellamar/names"
+expect cache_rebuilt_when_a_source_goes 0 "1.3.6.1.4.1.99999.1" "" decode KwYBBAGGjR8B
+
+# The names command: patterns, children, sources.
+MIBDIRS=$mibs PELLAMAR_LDAP_SCHEMAS=$schemas expect names_matching 0 \
+  "1.3.6.1.2.1.2.2.1.2 IF-MIB::ifDescr (SNMP MIB)
+1.3.6.1.4.1.99999.2.1.2 ifDescr (LDAP schema)" "$mib_warning
+$schema_warning" names IFDESCR
+MIBDIRS=$mibs expect names_matching_tsv_with_description 0 \
+  "1.3.6.1.2.1.2.2.1.1${tab}IF-MIB::ifIndex${tab}SNMP MIB${tab}$mibs/IF-MIB${tab}A unique value, greater than zero, for each interface." \
+  "$mib_warning" names --tsv 'if*x'
+MIBDIRS=$mibs expect names_matching_nothing 1 "" \
+  "pellamar-cli: 1:1: No name or description matches \"noSuchThing\"." names noSuchThing
+MIBDIRS=$mibs expect names_sources_repeat_warnings 0 "~SNMP MIB" "$mib_warning" names --sources
+MIBDIRS=$mibs expect names_children 0 "1.3.6.1.2.1.2.2.1.1 IF-MIB::ifIndex (SNMP MIB)
+1.3.6.1.2.1.2.2.1.2 IF-MIB::ifDescr (SNMP MIB)" "" names --children ifEntry
+MIBDIRS=$mibs expect names_children_of_unknown 1 "" \
+  "pellamar-cli: 1:1: No source names an arc below 2.999." names --children 2.999
+MIBDIRS=$mibs program=bash expect names_sources 0 "OpenSSL
+SNMP MIB${tab}0${tab}$mibs/BROKEN-MIB
+SNMP MIB${tab}6${tab}$mibs/IF-MIB
+SNMP MIB${tab}7${tab}$mibs/SNMPv2-SMI" \
+  "pellamar-cli: warning: $mibs/BROKEN-MIB:8: syntax error, unexpected LOWERCASE_IDENTIFIER, expecting OBJECT; the other names are used" \
+  -c '"$0" names --sources --tsv | sed "s/^OpenSSL\t.*/OpenSSL/"' "$cli"
+expect names_needs_something 2 "" "~^pellamar-cli: names needs a pattern, --children or --sources" names
+
+# A name file's controls are not written to the terminal or into a field.
+printf '1.3.6.1.4.1.99999.5 \033[31mred\tname\n' >"$work/controls.names"
+expect controls_in_names 0 "KwYBBAGGjR8F${tab}1.3.6.1.4.1.99999.5${tab}[31mred${tab}${tab}names file${tab}${tab}$under_enterprises 5 }" "" \
+  decode --tsv --names --names-file "$work/controls.names" KwYBBAGGjR8F
+
+# Debian's own files, where they are installed.
+if [ -r /etc/ldap/schema/core.schema ]; then
+  program=bash expect debian_ldap_schema 0 "  LDAP schema      givenName, gn (/etc/ldap/schema/core.schema)" "" \
+    -c 'env -u PELLAMAR_LDAP_SCHEMAS "$0" encode 2.5.4.42 | grep "LDAP schema"' "$cli"
+else
+  echo "skipped debian_ldap_schema: /etc/ldap/schema/core.schema is not installed (package slapd)"
+fi
+if [ -r /usr/share/wireshark/enterprises.tsv ]; then
+  program=bash expect debian_enterprise_numbers 0 "  enterprise       311 Microsoft" "" \
+    -c 'env -u PELLAMAR_ENTERPRISES "$0" encode 1.3.6.1.4.1.311.21.8.1 | grep enterprise' "$cli"
+else
+  echo "skipped debian_enterprise_numbers: /usr/share/wireshark/enterprises.tsv is not installed (package libwireshark-data)"
+fi
+finish
