@@ -218,6 +218,7 @@ class NameDatabase {
   std::vector<char> arena_;
   std::vector<Entry> entries_;
   std::vector<std::uint64_t> slots_;
+  std::vector<std::uint64_t> filterBits_;
   // The table as it is asked: the buffers above once finished, or the
   // cache file mapped into memory, so that a run that asks for a few
   // names reads only the pages it needs.
@@ -229,4 +230,8 @@ class NameDatabase {
   // than the index of the identifier's entry, with the hash's high half
   // above it, so that a probe that misses reads nothing else.
   std::span<const std::uint64_t> index_;
+  // A Bloom filter of the entries' hashes, small enough to stay in the
+  // processor's cache, so that looking up an identifier no entry has
+  // seldom reads the larger index.
+  std::span<const std::uint64_t> filter_;
 };

@@ -487,13 +487,16 @@ expect unknown_option 2 "" "pellamar-cli: The following argument was not expecte
 $usage" encode --bogus 1.2
 expect tsv_or_json 2 "" "~--tsv excludes --json" encode --tsv --json 1.2
 
-# bash completes the commands, and each command's own options.
+# bash completes the commands, each command's own options, and files.
 completions() {
   bash -c 'source "$0"; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _pellamar_cli; echo "${COMPREPLY[*]}"' \
     "$completion" "$@"
 }
-for row in "|pellamar-cli |encode decode --help --version" "|pellamar-cli en|encode" \
-  "|pellamar-cli decode --|--lenient --hex --der --tsv --json --names --uuid --help" \
+: >"$work/completion.names"
+for row in "|pellamar-cli |encode decode names --help --version" "|pellamar-cli en|encode" \
+  "|pellamar-cli decode --|--lenient --hex --der --tsv --json --names --uuid --names-file --help" \
+  "|pellamar-cli names --|--children --sources --tsv --json --names-file --help" \
+  "|pellamar-cli encode --names-file $work/completion.n|$work/completion.names" \
   "|pellamar-cli encode --l|--lenient" "|pellamar-cli encode --h|--help" "|pellamar-cli encode Ko|"; do
   IFS='|' read -r _ words wanted <<<"$row"
   read -ra typed <<<"$words"
