@@ -96,7 +96,7 @@ shipped_only_build() {
 # run and leaves the input in build-fuzz/findings.
 fuzz() {
   mkdir -p build-fuzz/findings
-  for target in forward reverse; do
+  for target in forward reverse names; do
     local work
     work=$(mktemp -d)
     build-fuzz/fuzz/${target}_fuzzer -runs=2000000 -max_total_time=45 \

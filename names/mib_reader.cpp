@@ -1,8 +1,15 @@
 // SNMP MIB modules, read with libsmi.
 // smi.h names a parameter "class", which C++ reserves.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wkeyword-macro"
+#endif
 #define class smiClass  // NOLINT
 #include <smi.h>
 #undef class
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
 
 #include <fstream>
 #include <map>

@@ -625,20 +625,24 @@ std::vector<Name> NameDatabase::named(std::string_view name, std::string_view mo
       found.push_back(nameOf(record));
     }
   }
-  std::stable_sort(found.begin(), found.end(),
-                   [](const Name& a, const Name& b) { return a.source < b.source; });
+  std::stable_sort(found.begin(), found.end(), [](const Name& a, const Name& b) {
+    return a.source->kind != b.source->kind ? a.source->kind < b.source->kind : a.source < b.source;
+  });
   return found;
 }
 
 NameReading NameDatabase::read(std::string_view text) const {
   NameReading reading;
+  // A name as written, which may hold "::" itself ("Foo::Bar Ltd"); then
+  // a module's name and a name; then either with arcs after it.
   std::string_view module;
-  if (const std::size_t colons = text.find("::"); colons != std::string_view::npos) {
+  std::vector<Name> found = named(text, {});
+  if (const std::size_t colons = text.find("::");
+      found.empty() && colons != std::string_view::npos) {
     module = text.substr(0, colons);
     text.remove_prefix(colons + 2);
+    found = named(text, module);
   }
-  std::vector<Name> found = named(text, module);
-  // "ifDescr.7": the name, then arcs.
   if (found.empty()) {
     const std::size_t dot = text.find('.');
     const std::string_view arcs = dot == std::string_view::npos ? "" : text.substr(dot + 1);
