@@ -97,7 +97,7 @@ class ItemConverter {
   // that the item needs no tidying before it is written into a field.
   std::optional<Failure> readStrictly(const ItemText& item, pellamar::ObjectIdentifier& identifier,
                                       bool& blankFree);
-  // Reads `item` as a name from the name tables.
+  // Reads `item` as a name from the sources of names.
   std::optional<Failure> readName(const ItemText& item, pellamar::ObjectIdentifier& identifier);
   void warnIfStrictDiffers(const ItemText& item, long number,
                            const pellamar::ObjectIdentifier& lenient);
@@ -116,9 +116,6 @@ class ItemConverter {
   };
   // Describes the identifier into naming_, reused from item to item.
   const Naming& namingOf(const pellamar::ObjectIdentifier& identifier);
-  // The item's own text when it is the identifier's dotted text, so that
-  // naming need not write it again; otherwise empty.
-  std::string_view itemDotted_;
   // The lines that show each source's names, the named path and the owner.
   static std::string namingLines(const Naming& naming);
 
@@ -132,5 +129,8 @@ class ItemConverter {
   // The item being converted holds no blank or tab, so it is written as it
   // is into a field.
   bool blankFree_ = false;
+  // The item's own text when it is the identifier's dotted text, so that
+  // naming need not write it again; otherwise empty.
+  std::string_view itemDotted_;
   Naming naming_;
 };

@@ -66,7 +66,7 @@ PELLAMAR_ENTERPRISES=$data/enterprise-numbers:$data/enterprises.tsv program=bash
   expect enterprise_owner 0 "1.3.6.1.4.1.311.21.8.1
   enterprise       311 Microsoft Corporation
 {\"name\":\"Microsoft Corporation\",\"file\":\"$data/enterprise-numbers\"}" \
-  "pellamar-cli: warning: $data/enterprises.tsv:5: not an enterprise number followed by its organization; the other names are used" \
+  "pellamar-cli: warning: $data/enterprises.tsv:6: not an enterprise number followed by its organization; the other names are used" \
   -c '"$0" decode KwYBBAGCNxUIAQ== && "$0" decode --json KwYBBAGCNxUIAQ== | python3 -c "import json, sys
 print(json.dumps(json.load(sys.stdin)[\"enterprise\"], separators=(\",\", \":\")))"' "$cli"
 

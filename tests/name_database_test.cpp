@@ -153,6 +153,8 @@ const ReadingRow ReadingRows[] = {
     {"dicom_keyword", "ExplicitVRLittleEndian", "1.2.840.10008.1.2.1", ""},
     {"unknown", "noSuchName", "", ""},
     {"ldif_twin_not_read", "twinOnly", "", ""},
+    {"colons_in_a_name_and_blanks_made_one", "Colons::In Its Name", "1.3.6.1.4.1.99997", ""},
+    {"colons_not_a_module", "Colons::In", "", ""},
 };
 
 class Reading : public testing::TestWithParam<ReadingRow> {};
@@ -178,7 +180,7 @@ TEST(NameSources, DamagedFilesAreReportedOnceEachWithTheirFirstLine) {
   std::sort(warnings.begin(), warnings.end());
   const std::vector<std::string> expected = {
       Data +
-          "/enterprises.tsv:5: not an enterprise number followed by its organization; the "
+          "/enterprises.tsv:6: not an enterprise number followed by its organization; the "
           "other names are used",
       Data +
           "/ldap/test.schema:24: not a definition OpenLDAP reads, nor is 1 more line; the "
@@ -233,7 +235,8 @@ TEST(NameQueries, ChildrenAreOneArcBelowInNumericOrder) {
     found += " " + dottedOf(name.contents);
   }
   EXPECT_EQ(found,
-            " 1.3.6.1.4.1.9 1.3.6.1.4.1.311 1.3.6.1.4.1.311 1.3.6.1.4.1.99998 1.3.6.1.4.1.99999");
+            " 1.3.6.1.4.1.9 1.3.6.1.4.1.311 1.3.6.1.4.1.311 1.3.6.1.4.1.99997 1.3.6.1.4.1.99998 "
+            "1.3.6.1.4.1.99999");
 }
 
 class NameCache : public testing::Test {
