@@ -260,10 +260,16 @@ std::optional<Failure> ItemConverter::readName(const ItemText& item, ObjectIdent
     constexpr std::size_t shown = 3;
     const auto& found = reading.candidates;
     for (std::size_t index = 0; index < found.size() && index < shown; ++index) {
-      identifiers += (index == 0 ? "" : ", ") + quoted(dotted(identifierOf(found[index]))) + " (" +
-                     std::string(kindName(found[index].source->kind)) +
-                     (found[index].module.empty() ? "" : " " + std::string(found[index].module)) +
-                     ")";
+      if (index > 0) {
+        identifiers += ", ";
+      }
+      identifiers.append(quoted(dotted(identifierOf(found[index]))))
+          .append(" (")
+          .append(kindName(found[index].source->kind));
+      if (!found[index].module.empty()) {
+        identifiers.append(" ").append(found[index].module);
+      }
+      identifiers += ')';
     }
     if (found.size() > shown) {
       identifiers += " and " + std::to_string(found.size() - shown) + " more";

@@ -65,7 +65,10 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
   smiSetErrorHandler(keepFault);
   std::string path;
   for (const std::string& directory : directories) {
-    path += (path.empty() ? "" : ":") + directory;
+    if (!path.empty()) {
+      path += ':';
+    }
+    path += directory;
   }
   smiSetPath(path.c_str());
 
@@ -107,7 +110,10 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
       }
       std::string dotted;
       for (unsigned int arc = 0; arc < node->oidlen; ++arc) {
-        dotted += (arc == 0 ? "" : ".") + std::to_string(node->oid[arc]);
+        if (arc > 0) {
+          dotted += '.';
+        }
+        dotted += std::to_string(node->oid[arc]);
       }
       if (const auto identifier = dottedIdentifier(dotted)) {
         names.add(source->second, identifier->octets(), node->name, module->name,

@@ -47,6 +47,14 @@ std::string dottedOf(std::span<const std::uint8_t> contents) {
   return text;
 }
 
+// Adds `item` to a list separated by blanks.
+void addTo(std::string& list, std::string_view item) {
+  if (!list.empty()) {
+    list += ' ';
+  }
+  list += item;
+}
+
 struct NamingRow {
   const char* row;
   const char* identifier;
@@ -164,7 +172,7 @@ TEST_P(Reading, FindsTheIdentifiers) {
   const NameReading reading = database().read(row.text);
   std::string candidates;
   for (const Name& name : reading.candidates) {
-    candidates += (candidates.empty() ? "" : " ") + dottedOf(name.contents);
+    addTo(candidates, dottedOf(name.contents));
   }
   EXPECT_EQ(candidates, row.candidates);
   if (!reading.candidates.empty()) {
@@ -214,7 +222,7 @@ TEST(NameQueries, MatchNamesAndDescriptionsWithoutRegardToCase) {
   const auto names = [](std::string_view pattern) {
     std::string found;
     for (const Name& name : database().matching(pattern)) {
-      found += (found.empty() ? "" : " ") + name.qualified();
+      addTo(found, name.qualified());
     }
     return found;
   };
@@ -227,12 +235,13 @@ TEST(NameQueries, MatchNamesAndDescriptionsWithoutRegardToCase) {
 TEST(NameQueries, ChildrenAreOneArcBelowInNumericOrder) {
   std::string found;
   for (const Name& name : database().childrenOf(identifierOf("1.3.6.1.4.1.99999.1").octets())) {
-    found += (found.empty() ? "" : " ") + dottedOf(name.contents) + "=" + name.qualified();
+    addTo(found, dottedOf(name.contents));
+    found.append("=").append(name.qualified());
   }
   EXPECT_EQ(found, "1.3.6.1.4.1.99999.1.1=MY-MIB::myCounter");
   found.clear();
   for (const Name& name : database().childrenOf(identifierOf("1.3.6.1.4.1").octets())) {
-    found += " " + dottedOf(name.contents);
+    found.append(" ").append(dottedOf(name.contents));
   }
   EXPECT_EQ(found,
             " 1.3.6.1.4.1.9 1.3.6.1.4.1.311 1.3.6.1.4.1.311 1.3.6.1.4.1.99997 1.3.6.1.4.1.99998 "
