@@ -54,23 +54,25 @@ void printName(const Name& name, OutputFormat format) {
   std::printf("%s\n", line.c_str());
 }
 
-// Which Debian package gives each kind of source, for a user who has none.
+// What gives a user each kind of source they have none of.
 std::string_view providerOf(SourceKind kind) {
   switch (kind) {
     case SourceKind::UserNames:
-      return "your own, in ~/.config/pellamar/names or given with --names-file";
+      return "write your own in ~/.config/pellamar/names, or give one with --names-file";
     case SourceKind::OpenSsl:
-      return "libssl3";
+      return "OpenSSL's library always has them";
     case SourceKind::Dumpasn1:
-      return "Debian's dumpasn1 package";
+      return "install Debian's dumpasn1 package";
     case SourceKind::SnmpMib:
-      return "Debian's snmp-mibs-downloader package (non-free) or your own in ~/.snmp/mibs";
+      return "install Debian's snmp-mibs-downloader package (non-free), or put modules in "
+             "~/.snmp/mibs";
     case SourceKind::LdapSchema:
-      return "Debian's slapd package";
+      return "install Debian's slapd package";
     case SourceKind::PackagedNames:
-      return "the pellamar-cli package";
+      return "install the pellamar-cli package";
     case SourceKind::Enterprises:
-      return "Debian's libwireshark-data package, or IANA's enterprise-numbers file";
+      return "install Debian's libwireshark-data package, or put IANA's enterprise-numbers file "
+             "in ~/.local/share/pellamar";
   }
   return {};
 }
@@ -99,7 +101,7 @@ void printSources(const NameDatabase& database, OutputFormat format) {
       }
     }
     if (!found && format == OutputFormat::Human) {
-      std::printf("%-20s    none found; %s gives them\n", std::string(kindName(kind)).c_str(),
+      std::printf("%-20s    none found: %s\n", std::string(kindName(kind)).c_str(),
                   std::string(providerOf(kind)).c_str());
     }
   }

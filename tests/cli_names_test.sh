@@ -121,6 +121,9 @@ SNMP MIB${tab}6${tab}$mibs/IF-MIB
 SNMP MIB${tab}7${tab}$mibs/SNMPv2-SMI" \
   "pellamar-cli: warning: $mibs/BROKEN-MIB:8: syntax error, unexpected LOWERCASE_IDENTIFIER, expecting OBJECT; the other names are used" \
   -c '"$0" names --sources --tsv | sed "s/^OpenSSL\t.*/OpenSSL/"' "$cli"
+expect names_sources_say_what_gives_them 0 \
+  "~LDAP schema +none found: install Debian's slapd package
+.*enterprise numbers +none found: install Debian's libwireshark-data package" "" names --sources
 expect names_needs_something 2 "" "~^pellamar-cli: names needs a pattern, --children or --sources" names
 
 # A name file's controls are not written to the terminal or into a field.
