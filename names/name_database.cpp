@@ -269,16 +269,10 @@ void NameDatabase::finish() {
     }
   }
   records_ = std::move(kept);
-
   indexEntries();
-  table_ = records_;
-  entryTable_ = entries_;
-  index_ = slots_;
-  filter_ = filterBits_;
 }
 
 void NameDatabase::indexEntries() {
-  entries_.clear();
   const auto newEntry = [this](TextRef contents, std::uint32_t first) {
     Entry entry{contents, {0, 0}, first, 0, NotFound, NotFound, 0, 0, 0, {}, 0};
     const auto octets = this->octets(contents);
@@ -361,6 +355,7 @@ std::string NameDatabase::dottedOf(std::span<const std::uint8_t> contents) {
 }
 
 void NameDatabase::describeEntries() {
+  // The views the queries read, find() among them, from here on.
   table_ = records_;
   entryTable_ = entries_;
   index_ = slots_;

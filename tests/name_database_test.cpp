@@ -83,6 +83,10 @@ const NamingRow NamingRows[] = {
      "OpenSSL",
      "{ iso(1) member-body(2) 840 rsadsi(113549) pkcs(1) pkcs1(1) sha256WithRSAEncryption(11) }",
      ""},
+    {"openssl_arc_passed_over_for_a_tree_ancestor", "1.3.6.1.4.1.311.2.1.14.5",
+     "SNMPv2-SMI::enterprises.311.2.1.14.5", "SNMP MIB",
+     "{ iso(1) org(3) dod(6) internet(1) private(4) enterprises(1) 311 2 1 msExtReq(14) 5 }",
+     "Microsoft Corporation"},
     {"openssl_is_no_ancestor", "1.2.840.113549.1.1.99", "", "",
      "{ iso(1) member-body(2) 840 rsadsi(113549) pkcs(1) pkcs1(1) 99 }", ""},
     {"ldap_system_schema", "2.5.4.3", "CN (commonName)", "OpenSSL",
@@ -135,6 +139,20 @@ TEST_P(Naming, GivesLabelSourcePathAndOwner) {
 
 INSTANTIATE_TEST_SUITE_P(Names, Naming, testing::ValuesIn(NamingRows),
                          [](const auto& row) { return std::string(row.param.row); });
+
+// The most arcs an identifier has: 101, in 100 octets.
+TEST(NamedPaths, TheLongestIdentifierHasEveryArcInItsPath) {
+  std::string dotted = "1.3";
+  std::string arcs;
+  for (int arc = 0; arc < 99; ++arc) {
+    dotted += ".1";
+    arcs += " 1";
+  }
+  Description description;
+  database().describe(identifierOf(dotted), description);
+  EXPECT_EQ(description.namedPath, "{ iso(1) org(3)" + arcs + " }");
+  EXPECT_EQ(description.nearest.label(), "SNMPv2-SMI::org" + dotted.substr(3));
+}
 
 struct ReadingRow {
   const char* row;
@@ -228,6 +246,8 @@ TEST(NameQueries, MatchNamesAndDescriptionsWithoutRegardToCase) {
   };
   EXPECT_EQ(names("IFDESC"), "IF-MIB::ifDescr ifDescr");
   EXPECT_EQ(names("either spelling"), "testColour testColor");
+  // LDIF folds a line by a line break and one blank, both taken away.
+  EXPECT_EQ(names("folded over two"), "ldifFolded");
   EXPECT_EQ(names("if*x"), "IF-MIB::ifIndex");
   EXPECT_EQ(names("no such thing anywhere"), "");
 }
