@@ -100,6 +100,21 @@ expect cache_rebuilt_when_a_source_changes 0 "1.3.6.1.4.1.99999.1 changedName
 rm "$work/config/pellamar/names"
 expect cache_rebuilt_when_a_source_goes 0 "1.3.6.1.4.1.99999.1" "" decode KwYBBAGGjR8B
 
+# A file reached through two folders is read once; IANA's own file is
+# looked for in ~/.local/share/pellamar; the cache is kept in ~/.cache
+# when XDG_CACHE_HOME is not set.
+ln -s "$mibs" "$work/linked-mibs"
+MIBDIRS=$mibs:$work/linked-mibs program=bash expect mib_read_once_through_a_link 0 "3" "$mib_warning" \
+  -c '"$0" names --sources --tsv | grep -c "^SNMP MIB"' "$cli"
+mkdir -p "$work/data/pellamar" "$work/home"
+cp "$data/enterprise-numbers" "$work/data/pellamar/"
+program=bash expect iana_file_in_the_data_folder 0 "  enterprise       311 Microsoft Corporation" "" \
+  -c 'env -u PELLAMAR_ENTERPRISES XDG_DATA_HOME="$1" "$0" decode KwYBBAGCNxUIAQ== | grep enterprise' \
+  "$cli" "$work/data"
+program=bash expect cache_under_home 0 "$work/home/.cache/pellamar/names.cache" "" \
+  -c 'env -u XDG_CACHE_HOME HOME="$1" "$0" decode KwYB >/dev/null && ls "$1"/.cache/pellamar/*' \
+  "$cli" "$work/home"
+
 # The names command: patterns, children, sources.
 MIBDIRS=$mibs PELLAMAR_LDAP_SCHEMAS=$schemas expect names_matching 0 \
   "1.3.6.1.2.1.2.2.1.2 IF-MIB::ifDescr (SNMP MIB)

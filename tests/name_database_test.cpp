@@ -87,6 +87,9 @@ const NamingRow NamingRows[] = {
      "SNMPv2-SMI::enterprises.311.2.1.14.5", "SNMP MIB",
      "{ iso(1) org(3) dod(6) internet(1) private(4) enterprises(1) 311 2 1 msExtReq(14) 5 }",
      "Microsoft Corporation"},
+    {"unnamed_arc_above_names", "1.3.6.1.4.1.99999.2", "SNMPv2-SMI::enterprises.99999.2",
+     "SNMP MIB", "{ iso(1) org(3) dod(6) internet(1) private(4) enterprises(1) 99999 2 }",
+     "Pellamar Test Enterprise"},
     {"openssl_is_no_ancestor", "1.2.840.113549.1.1.99", "", "",
      "{ iso(1) member-body(2) 840 rsadsi(113549) pkcs(1) pkcs1(1) 99 }", ""},
     {"ldap_system_schema", "2.5.4.3", "CN (commonName)", "OpenSSL",
@@ -300,6 +303,7 @@ TEST_F(NameCache, IsUsedUntilASourceChanges) {
 
 TEST_F(NameCache, RefusesAnotherFingerprintAndDamage) {
   const std::string path = (directory_ / "names.cache").string();
+  EXPECT_FALSE(database().save((directory_ / "no such folder" / "names.cache").string(), "x"));
   ASSERT_TRUE(database().save(path, "fingerprint"));
   NameDatabase loaded;
   EXPECT_FALSE(loaded.load(path, "another"));
