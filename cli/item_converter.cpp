@@ -460,12 +460,8 @@ std::string ItemConverter::namingLines(const Naming& naming) {
     }
   }
   if (naming.owner) {
-    const std::string arc = [&] {
-      ObjectIdentifier enterprise;
-      ObjectIdentifier::fromContents(naming.owner->contents, enterprise);
-      const std::string text = dotted(enterprise);
-      return text.substr(text.rfind('.') + 1);
-    }();
+    const std::string enterprise = naming.owner->dotted();
+    const std::string arc = enterprise.substr(enterprise.rfind('.') + 1);
     lines += line("enterprise", arc + " " + std::string(naming.owner->name));
   }
   return lines;

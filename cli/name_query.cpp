@@ -7,14 +7,6 @@
 
 namespace {
 
-std::string dottedOf(std::span<const std::uint8_t> contents) {
-  pellamar::ObjectIdentifier identifier;
-  pellamar::ObjectIdentifier::fromContents(contents, identifier);
-  std::string text;
-  pellamar::append(identifier, pellamar::Form::Dotted, text);
-  return text;
-}
-
 std::string jsonString(std::string_view text) {
   std::string out = "\"";
   for (const char c : text) {
@@ -34,7 +26,7 @@ std::string jsonString(std::string_view text) {
 }
 
 void printName(const Name& name, OutputFormat format) {
-  const std::string dotted = dottedOf(name.contents);
+  const std::string dotted = name.dotted();
   const std::string kind(kindName(name.source->kind));
   std::string line;
   switch (format) {

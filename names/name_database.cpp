@@ -64,6 +64,16 @@ bool equal(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
 }
 
+// The identifier with these contents, which every table holds valid,
+// dotted.
+std::string dottedOf(std::span<const std::uint8_t> contents) {
+  pellamar::ObjectIdentifier identifier;
+  pellamar::ObjectIdentifier::fromContents(contents, identifier);
+  std::string dotted;
+  pellamar::append(identifier, pellamar::Form::Dotted, dotted);
+  return dotted;
+}
+
 // `text` on one line, trimmed, each run of blanks, line breaks and other
 // controls one blank: a name from a file is written as a field and to a
 // terminal, where a tab, a line break or an escape would act.
@@ -184,6 +194,10 @@ std::string Name::qualified() const {
     text.append(module).append("::");
   }
   return text.append(name);
+}
+
+std::string Name::dotted() const {
+  return dottedOf(contents);
 }
 
 std::string Name::shown() const {
@@ -344,14 +358,6 @@ void NameDatabase::indexEntries() {
     }
   }
   describeEntries();
-}
-
-std::string NameDatabase::dottedOf(std::span<const std::uint8_t> contents) {
-  pellamar::ObjectIdentifier identifier;
-  pellamar::ObjectIdentifier::fromContents(contents, identifier);
-  std::string dotted;
-  pellamar::append(identifier, pellamar::Form::Dotted, dotted);
-  return dotted;
 }
 
 void NameDatabase::describeEntries() {

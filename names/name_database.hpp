@@ -50,6 +50,8 @@ struct Name {
 
   // The name as its field writes it: "IF-MIB::ifDescr", "givenName".
   std::string qualified() const;
+  // The identifier named, in dotted form.
+  std::string dotted() const;
   // The name as a person is shown it: qualified, and with OpenSSL's long
   // name after its short one, "GN (givenName)".
   std::string shown() const;
@@ -206,8 +208,6 @@ class NameDatabase {
   // Works out each entry's named path, nearest names and owner, parents
   // before children.
   void describeEntries();
-  // The identifier with these contents, dotted.
-  static std::string dottedOf(std::span<const std::uint8_t> contents);
 
   static constexpr std::uint32_t NotFound = UINT32_MAX;
 

@@ -30,8 +30,17 @@ std::optional<pellamar::ObjectIdentifier> dumpasn1Identifier(std::string_view va
   return identifier;
 }
 
-void warnUnreadable(NameDatabase& names, const std::string& path) {
-  names.addWarning(path + ": cannot be read; its names are left out");
+// Adds the source of kind `kind` read from `path` and opens the file;
+// when it cannot be, says so and gives nothing.
+std::optional<std::ifstream> openSource(NameDatabase& names, SourceKind kind,
+                                        const std::string& path, std::uint16_t& source) {
+  source = names.addSource(kind, path);
+  std::ifstream file(path);
+  if (!file) {
+    names.addWarning(path + ": cannot be read; its names are left out");
+    return std::nullopt;
+  }
+  return file;
 }
 
 }  // namespace
@@ -55,10 +64,9 @@ void addOpenSslNames(NameDatabase& names) {
 }
 
 void readDumpasn1(NameDatabase& names, const std::string& path) {
-  const std::uint16_t source = names.addSource(SourceKind::Dumpasn1, path);
-  std::ifstream file(path);
+  std::uint16_t source = 0;
+  auto file = openSource(names, SourceKind::Dumpasn1, path, source);
   if (!file) {
-    warnUnreadable(names, path);
     return;
   }
   std::string line;
@@ -66,7 +74,7 @@ void readDumpasn1(NameDatabase& names, const std::string& path) {
   DamagedLines damaged;
   std::optional<pellamar::ObjectIdentifier> identifier;
   bool entryOpen = false;
-  while (std::getline(file, line)) {
+  while (std::getline(*file, line)) {
     ++number;
     const std::string_view text = trimmed(line);
     if (text.empty() || text.front() == '#') {
@@ -93,23 +101,22 @@ void readDumpasn1(NameDatabase& names, const std::string& path) {
       damaged.note(number);
     }
   }
-  if (file.bad()) {
+  if (file->bad()) {
     names.addWarning(path + ": cannot be read to its end; the names before are used");
   }
   damaged.report(names, path, "an entry of dumpasn1's form");
 }
 
 void readNamesFile(NameDatabase& names, SourceKind kind, const std::string& path) {
-  const std::uint16_t source = names.addSource(kind, path);
-  std::ifstream file(path);
+  std::uint16_t source = 0;
+  auto file = openSource(names, kind, path, source);
   if (!file) {
-    warnUnreadable(names, path);
     return;
   }
   std::string line;
   long number = 0;
   DamagedLines damaged;
-  while (std::getline(file, line)) {
+  while (std::getline(*file, line)) {
     ++number;
     const std::string_view text = trimmed(line);
     if (text.empty() || text.front() == '#') {
@@ -138,10 +145,9 @@ void readNamesFile(NameDatabase& names, SourceKind kind, const std::string& path
 }
 
 void readEnterprises(NameDatabase& names, const std::string& path) {
-  const std::uint16_t source = names.addSource(SourceKind::Enterprises, path);
-  std::ifstream file(path);
+  std::uint16_t source = 0;
+  auto file = openSource(names, SourceKind::Enterprises, path, source);
   if (!file) {
-    warnUnreadable(names, path);
     return;
   }
   std::string line;
@@ -157,7 +163,7 @@ void readEnterprises(NameDatabase& names, const std::string& path) {
       names.add(source, identifier->octets(), organization);
     }
   };
-  while (std::getline(file, line)) {
+  while (std::getline(*file, line)) {
     ++number;
     const std::string_view text = trimmed(line);
     if (!pendingNumber.empty()) {

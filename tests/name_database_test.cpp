@@ -39,14 +39,6 @@ pellamar::ObjectIdentifier identifierOf(std::string_view dotted) {
   return identifier;
 }
 
-std::string dottedOf(std::span<const std::uint8_t> contents) {
-  pellamar::ObjectIdentifier identifier;
-  pellamar::ObjectIdentifier::fromContents(contents, identifier);
-  std::string text;
-  pellamar::append(identifier, pellamar::Form::Dotted, text);
-  return text;
-}
-
 // Adds `item` to a list separated by blanks.
 void addTo(std::string& list, std::string_view item) {
   if (!list.empty()) {
@@ -193,7 +185,7 @@ TEST_P(Reading, FindsTheIdentifiers) {
   const NameReading reading = database().read(row.text);
   std::string candidates;
   for (const Name& name : reading.candidates) {
-    addTo(candidates, dottedOf(name.contents));
+    addTo(candidates, name.dotted());
   }
   EXPECT_EQ(candidates, row.candidates);
   if (!reading.candidates.empty()) {
@@ -258,13 +250,13 @@ TEST(NameQueries, MatchNamesAndDescriptionsWithoutRegardToCase) {
 TEST(NameQueries, ChildrenAreOneArcBelowInNumericOrder) {
   std::string found;
   for (const Name& name : database().childrenOf(identifierOf("1.3.6.1.4.1.99999.1").octets())) {
-    addTo(found, dottedOf(name.contents));
+    addTo(found, name.dotted());
     found.append("=").append(name.qualified());
   }
   EXPECT_EQ(found, "1.3.6.1.4.1.99999.1.1=MY-MIB::myCounter");
   found.clear();
   for (const Name& name : database().childrenOf(identifierOf("1.3.6.1.4.1").octets())) {
-    found.append(" ").append(dottedOf(name.contents));
+    found.append(" ").append(name.dotted());
   }
   EXPECT_EQ(found,
             " 1.3.6.1.4.1.9 1.3.6.1.4.1.311 1.3.6.1.4.1.311 1.3.6.1.4.1.99997 1.3.6.1.4.1.99998 "
