@@ -139,6 +139,16 @@ SNMP MIB${tab}7${tab}$mibs/SNMPv2-SMI" \
 expect names_sources_say_what_gives_them 0 \
   "~LDAP schema +none found: install Debian's slapd package
 .*enterprise numbers +none found: install Debian's libwireshark-data package" "" names --sources
+expect names_children_of_an_unknown_name 1 "" \
+  "pellamar-cli: 1:1: The character \"n\" at position 1 cannot stand in an identifier, which has only digits and full stops." \
+  names --children noSuchName
+printf '1.3.6.1.4.1.99999.6 say"it\\\\ quoted "and" \\\\ slashed\n' >"$work/quotes.names"
+expect names_json_escapes 0 \
+  "{\"identifier\":\"1.3.6.1.4.1.99999.6\",\"name\":\"say\\\"it\\\\\\\\\",\"source\":\"names file\",\"file\":\"$work/quotes.names\",\"description\":\"quoted \\\"and\\\" \\\\\\\\ slashed\"}" \
+  "" names --json --names-file "$work/quotes.names" 'say*'
+program=bash expect names_sources_each_form 0 "OpenSSL
+OpenSSL" "" -c '"$0" names --sources --json | head -n 1 | python3 -c "import json, sys
+print(json.load(sys.stdin)[\"source\"])" && "$0" names --sources | grep -o "^OpenSSL *[0-9]* names  built in" | cut -d" " -f1' "$cli"
 expect names_needs_something 2 "" "~^pellamar-cli: names needs a pattern, --children or --sources" names
 
 # A name file's controls are not written to the terminal or into a field.

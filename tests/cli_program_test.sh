@@ -446,6 +446,12 @@ if ! ldd "$cli" | grep -q 'libasan'; then
     ulimit -v "$limit"; "$0" encode 1.2' "$cli"
 fi
 
+# Advice to quote a split dump is given once, with the first failure.
+expect split_dump_advised_once 1 "" \
+  "pellamar-cli: 1:1: The octet 80 at position 1 pads a subidentifier with a leading zero digit, which X.690 does not allow; --lenient reads it by its value. Each operand is one item: to read a hexadecimal dump, quote it as one operand, as in pellamar-cli decode --hex '06 03 55 04 03'.
+pellamar-cli: 2:1: The octet 80 at position 1 pads a subidentifier with a leading zero digit, which X.690 does not allow; --lenient reads it by its value." \
+  decode --hex 80 80
+
 # The command line itself.
 expect help 0 "~^Usage: pellamar-cli encode .*
 Options:
