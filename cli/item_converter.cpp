@@ -164,6 +164,10 @@ void Diagnostics::report(long number, int column, std::string_view message, bool
                warning ? "warning: " : "", static_cast<int>(message.size()), message.data());
 }
 
+void Diagnostics::error(const std::string& message) {
+  std::fprintf(stream_, "pellamar-cli: %s\n", message.c_str());
+}
+
 void Diagnostics::warn(const std::string& message) {
   std::fprintf(stream_, "pellamar-cli: warning: %s\n", message.c_str());
 }

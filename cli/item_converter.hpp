@@ -59,6 +59,8 @@ class Diagnostics final : public Warnings {
 
   void report(long number, int column, std::string_view message, bool warning = false);
   void warn(const std::string& message) override;
+  // "pellamar-cli: message", the message giving its own place.
+  void error(const std::string& message);
 
  private:
   std::FILE* stream_;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "file_scan.hpp"
 #include "item_converter.hpp"
 #include "line_source.hpp"
 #include "name_query.hpp"
@@ -26,13 +27,15 @@ constexpr auto Usage =
     "Usage: pellamar-cli encode [OPTION]... [IDENTIFIER]...\n"
     "   or: pellamar-cli decode [OPTION]... [TEXT]...\n"
     "   or: pellamar-cli names [OPTION]... [PATTERN | IDENTIFIER]...\n"
+    "   or: pellamar-cli scan [OPTION]... [FILE]...\n"
     "   or: pellamar-cli --help | --version\n";
 
 constexpr auto Description =
     "Convert object identifiers to the contents octets of their BER encoding, as\n"
     "hexadecimal pairs and Base64, and back. Items come from the operands or, when\n"
     "there are none, from standard input, one per line. Arcs may be of any size\n"
-    "up to the 100 octets an identifier takes.";
+    "up to the 100 octets an identifier takes. Find every identifier inside\n"
+    "certificates, keys, requests, CMS messages and any other BER or DER file.";
 
 constexpr auto Footer =
     "encode takes dotted identifiers (1.2.840.113549, urn:oid:1.2.840.113549),\n"
@@ -247,11 +250,29 @@ int run(int argc, char* argv[]) {
                     "shell patterns, matched without regard to case; a word alone matches "
                     "anywhere");
 
+  CLI::App* scan = app.add_subcommand(
+      "scan", "list the identifiers inside BER, DER, PEM or Base64 files, with their places");
+  ScanOptions scanOptions;
+  scan->add_flag("--count", scanOptions.count,
+                 "list each distinct identifier once, with how many times it was found");
+  scan->add_flag("--unknown", scanOptions.unknown,
+                 "list only the identifiers that no source of names names");
+  CLI::Option* scanTsv =
+      scan->add_flag("--tsv", tsv, "write one line of tab-separated fields per identifier");
+  scan->add_flag("--json", json, "write one JSON object per identifier, one per line")
+      ->excludes(scanTsv);
+  scan->add_option("--names-file", options.namesFiles,
+                   "read names from FILE too, before any other source")
+      ->type_name("FILE")
+      ->allow_extra_args(false);
+  scan->add_option("FILE", operands, "files to scan; standard input when none, or for -");
+
   // CLI11 would only say that a subcommand is required.
   if (argc > 1 && argv[1][0] != '-' && std::strcmp(argv[1], "encode") != 0 &&
-      std::strcmp(argv[1], "decode") != 0 && std::strcmp(argv[1], "names") != 0) {
+      std::strcmp(argv[1], "decode") != 0 && std::strcmp(argv[1], "names") != 0 &&
+      std::strcmp(argv[1], "scan") != 0) {
     return usageError(std::string("unknown command '") + argv[1] +
-                      "'; the commands are encode, decode and names");
+                      "'; the commands are encode, decode, names and scan");
   }
   try {
     app.parse(argc, argv);
@@ -277,6 +298,17 @@ int run(int argc, char* argv[]) {
                                                   : NameQuery::Matching,
                                        operands, options.format, objectNames, diagnostics);
     return printAnswer("") == AllConverted && found ? AllConverted : SomeFailed;
+  }
+  if (scan->parsed()) {
+    Diagnostics diagnostics(stderr);
+    ObjectNames objectNames(diagnostics, options.namesFiles);
+    scanOptions.format = options.format;
+    try {
+      return scanFiles(operands, scanOptions, objectNames, diagnostics) ? AllConverted : SomeFailed;
+    } catch (const OutputError& error) {
+      std::fprintf(stderr, "pellamar-cli: %s\n", error.what());
+      return SomeFailed;
+    }
   }
   options.command = encode->parsed() ? Command::Encode : Command::Decode;
   options.adviseQuoting =

@@ -5,8 +5,6 @@
 #include "pellamar/readers.hpp"
 #include "pellamar/writers.hpp"
 
-namespace {
-
 std::string jsonString(std::string_view text) {
   std::string out = "\"";
   for (const char c : text) {
@@ -24,6 +22,8 @@ std::string jsonString(std::string_view text) {
   }
   return out + "\"";
 }
+
+namespace {
 
 void printName(const Name& name, OutputFormat format) {
   const std::string dotted = name.dotted();

@@ -30,6 +30,12 @@ class ArcBuilder {
   static constexpr std::uint64_t RootCount = RootArcRule::RootCount;
   static constexpr std::uint64_t ChildrenOfSmallRoot = RootArcRule::ChildrenOfSmallRoot;
 
+  ArcBuilder() = default;
+  // A builder of the arcs of a relative identifier, which are taken as they
+  // are, as an identifier's after its first two.
+  struct Relative {};
+  explicit ArcBuilder(Relative /*unused*/) : arcs_(2) {}
+
   // Up to 18 digits an arc is below 10^18, so it and the 80 that the first
   // two arcs may add stay in 64 bits.
   static constexpr std::size_t MaxSmallDigits = 18;

@@ -8,6 +8,7 @@
 #include "base128.hpp"
 #include "base64_table.hpp"
 #include "octet_writers.hpp"
+#include "pellamar/relative_oid.hpp"
 
 namespace pellamar {
 
@@ -16,8 +17,10 @@ namespace {
 using detail::Base64Alphabet;
 using detail::HexDigits;
 
-// The universal tag of an object identifier (X.690 8.19).
+// The universal tags of an object identifier (X.690 8.19) and of a
+// relative one (8.20).
 constexpr std::uint8_t ObjectIdentifierTag = 0x06;
+constexpr std::uint8_t RelativeOidTag = 0x0D;
 constexpr std::size_t DerHeadOctets = 2;
 
 // A dotted text takes at most 4 characters an octet and 1 more: an arc of
@@ -128,8 +131,10 @@ char* putDecimal(char* out, std::uint64_t value) {
   return std::to_chars(out, out + longest64, value).ptr;
 }
 
-// The arcs, each after `separator` but the first.
-char* putArcs(char* out, std::span<const std::uint8_t> octets, char separator) {
+// The arcs, each after `separator` but the first; the first subidentifier
+// holds two arcs unless the identifier is `relative`.
+char* putArcs(char* out, std::span<const std::uint8_t> octets, char separator,
+              bool relative = false) {
   for (std::size_t index = 0; index < octets.size();) {
     // The value is gathered as the octets are read; a subidentifier of more
     // than 56 bits is read again as an ArcNumber.
@@ -143,14 +148,16 @@ char* putArcs(char* out, std::span<const std::uint8_t> octets, char separator) {
       value = value << detail::Base128Bits | (octet & detail::Base128DigitMask);
     } while ((octet & detail::ContinuationBit) != 0);
     std::uint64_t subtract = 0;
-    if (start == 0) {
+    if (start == 0 && !relative) {
       // A large first subidentifier is under the last root.
       const std::int32_t root =
           large ? detail::RootArcRule::RootCount - 1 : detail::RootArcRule::rootOf(value);
       *out++ = static_cast<char>('0' + root);
       subtract = static_cast<std::uint64_t>(root) * detail::RootArcRule::ChildrenOfSmallRoot;
     }
-    *out++ = separator;
+    if (start != 0 || !relative) {
+      *out++ = separator;
+    }
     if (large) [[unlikely]] {
       out = detail::writeSubidentifier(octets, {start, index, true}, subtract, out);
     } else {
@@ -205,34 +212,35 @@ constexpr std::size_t lengthOf(Form form, std::size_t octets) {
 
 // The tag and length of the DER encoding of `count` contents octets in
 // hexadecimal, and the blank before the contents.
-char* putDerHead(char* out, std::size_t count) {
-  std::memcpy(out, HexPairs[ObjectIdentifierTag].data(), 3);
+char* putDerHead(char* out, std::size_t count, std::uint8_t tag) {
+  std::memcpy(out, HexPairs[tag].data(), 3);
   std::memcpy(out + 3, HexPairs[count].data(), 3);
   return out + 6;
 }
 
 // Writes `form` at `out`, which has room for lengthOf(form); returns the end.
 // Inlined where several forms are written in a row.
-[[gnu::always_inline]] inline char* put(char* out, Form form,
-                                        std::span<const std::uint8_t> octets) {
+[[gnu::always_inline]] inline char* put(char* out, Form form, std::span<const std::uint8_t> octets,
+                                        std::uint8_t tag = ObjectIdentifierTag) {
+  const bool relative = tag == RelativeOidTag;
   switch (form) {
     case Form::Dotted:
-      return putArcs(out, octets, '.');
+      return putArcs(out, octets, '.', relative);
     case Form::Hex:
       return putHex(out, octets);
     case Form::Base64:
       return putBase64(out, octets);
     case Form::DerHex:
-      return putHex(putDerHead(out, octets.size()), octets);
+      return putHex(putDerHead(out, octets.size(), tag), octets);
     case Form::DerBase64:
       // The tag, the length and the first contents octet make the first
       // group; the contents after their first octet encode on their own.
-      out = putGroup(out, std::uint32_t{ObjectIdentifierTag} << 16 |
+      out = putGroup(out, std::uint32_t{tag} << 16 |
                               static_cast<std::uint32_t>(octets.size()) << 8 | octets[0]);
       return putBase64(out, octets.subspan(1));
     case Form::ValueNotation:
       out = put(out, ValueNotationOpen);
-      out = putArcs(out, octets, ' ');
+      out = putArcs(out, octets, ' ', relative);
       return put(out, ValueNotationClose);
     case Form::CArray:
       return putCArray(out, octets);
@@ -344,7 +352,7 @@ std::size_t write(const ObjectIdentifier& identifier, std::span<const Form> form
         break;
       case Form::DerHex:
         if (hex != nullptr) {
-          at = putDerHead(at, octets.size());
+          at = putDerHead(at, octets.size(), ObjectIdentifierTag);
           std::memcpy(at, hex, hexLength(octets.size()));
           at += hexLength(octets.size());
         } else {
@@ -368,6 +376,25 @@ std::size_t write(const ObjectIdentifier& identifier, std::span<const Form> form
 void append(const ObjectIdentifier& identifier, Form form, std::string& out) {
   std::array<char, LongestForm> text;  // NOLINT(*-member-init): only what is written is read
   out.append(text.data(), write(identifier, form, text));
+}
+
+std::size_t write(const RelativeOid& relative, Form form, std::span<char> out) {
+  if (form == Form::Uuid) {
+    return 0;
+  }
+  std::array<char, LongestForm> text;  // NOLINT(*-member-init): only what is written is read
+  const auto length = static_cast<std::size_t>(
+      put(text.data(), form, relative.octets(), RelativeOidTag) - text.data());
+  if (length > out.size()) {
+    return 0;
+  }
+  std::memcpy(out.data(), text.data(), length);
+  return length;
+}
+
+void append(const RelativeOid& relative, Form form, std::string& out) {
+  std::array<char, LongestForm> text;  // NOLINT(*-member-init): only what is written is read
+  out.append(text.data(), write(relative, form, text));
 }
 
 }  // namespace pellamar
