@@ -33,6 +33,21 @@ std::string tagName(IdentifierTag tag) {
   return tag == IdentifierTag::ObjectIdentifier ? "OBJECT IDENTIFIER" : "RELATIVE-OID";
 }
 
+// What is wrong with the contents of an identifier, as fromContents() found.
+std::string contentsFault(const ScanFault& fault) {
+  switch (fault.error ? fault.error->code : ErrorCode::NoOctets) {
+    case ErrorCode::TooManyContentsOctets:
+      return "has " + std::to_string(fault.error->number) +
+             " contents octets, more than the 100 an identifier takes";
+    case ErrorCode::CutOff:
+      return "ends in the middle of a subidentifier";
+    case ErrorCode::PaddedSubidentifier:
+      return "pads a subidentifier with a leading 80 octet, which X.690 does not allow";
+    default:
+      return "has no contents octets";
+  }
+}
+
 }  // namespace
 
 std::string describe(const ScanFault& fault) {
@@ -53,24 +68,13 @@ std::string describe(const ScanFault& fault) {
       return "the tag number starts with the octet 80, which X.690 does not allow";
     case ScanFaultCode::LengthTooLarge:
       return "the length octet " + detail::hexPair(static_cast<std::uint8_t>(fault.number)) +
-             " does not open a length of at most 8 octets";
+             " opens a length too large to follow";
     case ScanFaultCode::IndefinitePrimitive:
       return "a primitive element has the indefinite length";
     case ScanFaultCode::StrayEndOfContents:
       return "end-of-contents octets stand where no indefinite length is open";
-    case ScanFaultCode::BadIdentifier: {
-      std::string message = "the contents of this " + tagName(fault.tag) + " are not valid";
-      if (fault.error) {
-        const ErrorPlace place{
-            static_cast<int>(std::min<std::size_t>(fault.error->offset, 1000)) + 1, {}};
-        message += ": " + describe(*fault.error, {}, place);
-        // The engine words a sentence; a diagnostic goes on without a stop.
-        if (message.back() == '.') {
-          message.pop_back();
-        }
-      }
-      return message;
-    }
+    case ScanFaultCode::BadIdentifier:
+      return "the " + tagName(fault.tag) + " " + contentsFault(fault);
   }
   return "the encoding cannot be read";
 }
@@ -226,12 +230,27 @@ bool EncodingScanner::step(std::span<const std::uint8_t> data, std::uint64_t bas
     fail(ScanFault{ScanFaultCode::LengthTooLarge, offset, lengthOctet});
     return true;
   }
+  const std::uint64_t end = contentsOffset + length;
+  const bool universal = (first & ClassBits) == 0;
+  const bool identifierTag =
+      universal && (tagNumber == static_cast<std::uint64_t>(IdentifierTag::ObjectIdentifier) ||
+                    tagNumber == static_cast<std::uint64_t>(IdentifierTag::RelativeOid));
+  // An identifier is read whole, and a BIT STRING's first contents octet
+  // tells whether it may hold an encoding: both must be at hand before the
+  // element is taken.
+  const std::uint64_t skipped = tagNumber == BitStringTag ? 1 : 0;
+  const bool mayHoldEncoding = !constructed && universal &&
+                               (tagNumber == OctetStringTag || tagNumber == BitStringTag) &&
+                               length >= 2 + skipped && depth_ < MaxDepth;
+  if ((identifierTag && !constructed && length <= ObjectIdentifier::MaxOctets &&
+       index + length > available) ||
+      (mayHoldEncoding && index + skipped > available)) {
+    return false;
+  }
   const bool leads = parent != nullptr && parent->sequence && parent->children == 0;
   if (parent != nullptr) {
     ++parent->children;
   }
-  const std::uint64_t end = contentsOffset + length;
-  const bool universal = (first & ClassBits) == 0;
   if (constructed) {
     if (depth_ == MaxDepth) {
       fail(ScanFault{ScanFaultCode::TooDeep, offset, MaxDepth});
@@ -249,17 +268,13 @@ bool EncodingScanner::step(std::span<const std::uint8_t> data, std::uint64_t bas
     position_ = contentsOffset;
     return true;
   }
-  if (universal && (tagNumber == static_cast<std::uint64_t>(IdentifierTag::ObjectIdentifier) ||
-                    tagNumber == static_cast<std::uint64_t>(IdentifierTag::RelativeOid))) {
+  if (identifierTag) {
     const auto tag = static_cast<IdentifierTag>(tagNumber);
     if (length > ObjectIdentifier::MaxOctets) {
       position_ = end;
       fail(ScanFault{offset, tag,
                      Error{ErrorCode::TooManyContentsOctets, Error::Nowhere, 0, length}});
       return true;
-    }
-    if (index + length > available) {
-      return false;
     }
     position_ = end;
     identifier({at + index, static_cast<std::size_t>(length)}, offset, contentsOffset, tag, leads);
@@ -268,18 +283,11 @@ bool EncodingScanner::step(std::span<const std::uint8_t> data, std::uint64_t bas
   // A string that may hold an encoding is walked as one, when there is room
   // for a level more; a BIT STRING's contents start with the count of
   // unused bits, which must be 0.
-  const std::uint64_t skipped = tagNumber == BitStringTag ? 1 : 0;
-  if (universal && (tagNumber == OctetStringTag || tagNumber == BitStringTag) &&
-      length >= 2 + skipped && depth_ < MaxDepth) {
-    if (index + skipped > available) {
-      return false;
-    }
-    if (skipped == 0 || at[index] == 0) {
-      frames_[depth_++] = {offset, end, end, true, held_.size(), false, 0, false, {}};
-      ++wrappedOpen_;
-      position_ = contentsOffset + skipped;
-      return true;
-    }
+  if (mayHoldEncoding && (skipped == 0 || at[index] == 0)) {
+    frames_[depth_++] = {offset, end, end, true, held_.size(), false, 0, false, {}};
+    ++wrappedOpen_;
+    position_ = contentsOffset + skipped;
+    return true;
   }
   position_ = end;
   return true;
