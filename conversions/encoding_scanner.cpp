@@ -305,7 +305,10 @@ void EncodingScanner::identifier(std::span<const std::uint8_t> contents, std::ui
   found.depth = static_cast<std::uint32_t>(depth_);
   found.tag = tag;
   found.leads = leads;
-  for (std::size_t level = depth_; level-- > 0;) {
+  // Its own SEQUENCE is passed over: what stands beside an identifier (the
+  // next key purpose of a list, a curve beside its key type) is not inside
+  // it.
+  for (std::size_t level = depth_ - std::min<std::size_t>(depth_, 1); level-- > 0;) {
     if (frames_[level].hasLeader) {
       found.hasWithin = true;
       found.within = frames_[level].leader;

@@ -46,10 +46,11 @@ struct FoundIdentifier {
   // extension, an attribute or a content, which the rest of the SEQUENCE
   // goes with.
   bool leads = false;
-  // The identifier that leads the nearest enclosing SEQUENCE other than
-  // the one this leads, when there is one: the extension whose value holds
-  // it, the algorithm whose parameters hold it, the attribute whose values
-  // hold it. Set when `hasWithin`.
+  // The identifier that leads the nearest SEQUENCE this lies deeper inside
+  // than as one of its elements, when there is one: the extension whose
+  // value holds it, the attribute whose values hold it, the policy whose
+  // qualifiers hold it, the algorithm whose structured parameters hold it.
+  // Set when `hasWithin`.
   bool hasWithin = false;
   ObjectIdentifier within;
   // The contents octets, valid as an identifier's are. For a RELATIVE-OID,

@@ -1,0 +1,219 @@
+#!/usr/bin/env bash
+# pellamar-cli scan over files that OpenSSL writes here (a certificate with
+# extensions and policies, a request, a CRL, a PKCS#12 bundle, a CMS
+# signature, an OCSP request) and over damaged and hand-made encodings:
+# what it finds, in order and with its offsets, must be what an independent
+# walker (der_walk.py) finds, and the certificate's identifiers what
+# openssl asn1parse finds layer by layer. Then the command's own rows.
+# Arguments: the program.
+set -u
+program=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/program_expectations.sh"
+cli=$program
+walker=$here/der_walk.py
+tab=$'\t'
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export PELLAMAR_DUMPASN1_CFG="" MIBDIRS="" PELLAMAR_LDAP_SCHEMAS="" PELLAMAR_ENTERPRISES="" \
+  PELLAMAR_NAMES_DIRS="" XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+cd "$work" || exit 1
+
+# The files, made as a user would make them.
+cat >ca.cnf <<'EOF'
+[req]
+distinguished_name = dn
+x509_extensions = v3
+prompt = no
+[dn]
+C = GB
+O = Pellamar Tests
+CN = Test CA
+[v3]
+basicConstraints = critical, CA:true
+keyUsage = critical, keyCertSign, cRLSign, digitalSignature
+extendedKeyUsage = serverAuth, clientAuth, 1.3.6.1.4.1.99999.7
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
+subjectAltName = DNS:example.org, email:ca@example.org
+authorityInfoAccess = OCSP;URI:http://ocsp.example.org, caIssuers;URI:http://example.org/ca.crt
+crlDistributionPoints = URI:http://example.org/ca.crl
+certificatePolicies = 2.23.140.1.2.1, @policy
+1.3.6.1.4.1.99999.1 = ASN1:SEQUENCE:private
+[policy]
+policyIdentifier = 1.3.6.1.4.1.99999.2
+CPS.1 = http://example.org/cps
+userNotice.1 = @notice
+[notice]
+explicitText = Tests only
+[private]
+kind = OID:1.3.6.1.4.1.99999.3
+part = RELATIVE_OID_PLACEHOLDER
+[ca]
+default_ca = test
+[test]
+database = index.txt
+crlnumber = crlnumber
+default_md = sha256
+default_crl_days = 30
+EOF
+sed -i 's/^part = .*/part = INTEGER:7/' ca.cnf
+touch index.txt
+echo 01 >crlnumber
+made=true
+openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout key.pem -out cert.pem \
+  -days 30 -set_serial 7 -config ca.cnf 2>/dev/null || made=false
+openssl x509 -in cert.pem -outform DER -out cert.der 2>/dev/null || made=false
+openssl req -new -key key.pem -subj "/CN=Request" -addext "subjectAltName=DNS:request.example.org" \
+  -out request.pem 2>/dev/null || made=false
+openssl ca -gencrl -config ca.cnf -keyfile key.pem -cert cert.pem -out crl.pem 2>/dev/null || made=false
+openssl pkcs12 -export -in cert.pem -inkey key.pem -passout pass:tests -out bundle.p12 2>/dev/null ||
+  made=false
+printf 'Signed text\n' >message.txt
+openssl cms -sign -in message.txt -signer cert.pem -inkey key.pem -outform DER -out signature.der \
+  2>/dev/null || made=false
+openssl ocsp -issuer cert.pem -cert cert.pem -reqout ocsp-request.der 2>/dev/null || made=false
+if ! $made; then
+  echo "FAILED: openssl could not make the test files"
+  exit 1
+fi
+
+# Hand-made encodings: indefinite lengths, high tag numbers, wrapping
+# within wrapping, a depth beyond the limit, a length beyond the input,
+# trailing data, a RELATIVE-OID.
+hand() { printf '%b' "$2" >"$1"; }
+hand indefinite.ber '\x30\x80\x31\x80\x06\x03\x2a\x03\x04\x00\x00\x24\x80\x04\x03\x06\x01\x2b\x00\x00\x00\x00'
+hand high-tags.ber '\xbf\x81\x00\x05\x06\x03\x55\x1d\x0f\x5f\x81\x82\x03\x01\x02\x06\x01\x2b'
+hand nested.ber '\x04\x0c\x04\x0a\x03\x08\x00\x30\x05\x0d\x03\xc2\x7b\x03'
+hand beyond.ber '\x30\x10\x06\x03\x2a\x03\x04\x04\x05\x06\x01\x2b'
+hand trailing.ber '\x06\x03\x2a\x03\x04\x0a\x01'
+for level in $(seq 70); do printf '\x30\x80'; done >deep.ber
+printf '\x06\x01\x2a' >>deep.ber
+hand bad-identifier.ber '\x06\x02\x80\x01\x06\x01\x2b'
+
+# The walkers agree, identifier by identifier and fault by fault.
+agree() {
+  local name=$1
+  shift
+  "$cli" scan --tsv "$@" 2>"$name.err" | cut -f1,2,4-7,9 >"$name.mine"
+  sed -E 's/^pellamar-cli: ([^:]*): (block ([0-9]+), )?offset ([0-9]+): .*/\1\t\3\tfault\t\4/' \
+    "$name.err" >>"$name.mine"
+  python3 "$walker" "$@" >"$name.theirs"
+  if diff <(grep -v "${tab}fault${tab}" "$name.mine") <(grep -v "${tab}fault${tab}" "$name.theirs") \
+    >"$name.diff" &&
+    diff <(grep "${tab}fault${tab}" "$name.mine" | sort) <(grep "${tab}fault${tab}" "$name.theirs" | sort) \
+      >>"$name.diff"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED $name: pellamar-cli scan and der_walk.py differ"
+    head -20 "$name.diff"
+  fi
+}
+agree openssl_files cert.der cert.pem request.pem crl.pem bundle.p12 signature.der ocsp-request.der
+agree hand_made indefinite.ber high-tags.ber nested.ber beyond.ber trailing.ber deep.ber bad-identifier.ber
+
+# Every cut of the certificate, and every octet of it flipped: what was
+# read before the damage is found, and the fault falls where the other
+# walker puts it. (Its first octet alone, 30, is the text "0".)
+size=$(stat -c %s cert.der)
+mkdir cuts flips
+for length in $(seq 2 $((size - 1))); do head -c "$length" cert.der >"cuts/$length"; done
+python3 - cert.der flips <<'PYTHON'
+import sys
+data = open(sys.argv[1], "rb").read()
+for index in range(len(data)):
+    for mask in (0x80, 0x01):
+        damaged = bytearray(data)
+        damaged[index] ^= mask
+        open(f"{sys.argv[2]}/{index}-{mask}", "wb").write(damaged)
+PYTHON
+agree every_cut cuts/*
+agree every_flip flips/*
+
+# openssl asn1parse finds the same identifiers layer by layer, each
+# wrapped layer opened with -strparse at the offset of its string.
+layers() {
+  openssl asn1parse -inform DER -in cert.der | grep -c 'prim: OBJECT'
+  openssl asn1parse -inform DER -in cert.der | sed -n 's/^ *\([0-9]*\):.*OCTET STRING.*/\1/p' |
+    while read -r offset; do
+      openssl asn1parse -inform DER -in cert.der -strparse "$offset" 2>/dev/null | grep -c 'prim: OBJECT'
+    done
+}
+found_by_openssl=$(layers | paste -sd+ | bc)
+program=bash expect certificate_as_openssl_layers 0 "$found_by_openssl" "" \
+  -c '"$0" scan --tsv "$1" | wc -l' "$cli" cert.der
+
+# What people and scripts see.
+expect for_people 1 "nested.ber:
+       9  d=4  relative 8571.3
+high-tags.ber:
+       4  d=1  2.5.29.15  keyUsage (X509v3 Key Usage)
+      15  d=0  1.3  ORG (org)
+beyond.ber:
+       2  d=1  1.2.3.4
+       9  d=2  1.3  ORG (org)  (in 1.2.3.4)" \
+  "pellamar-cli: beyond.ber: offset 7: the input ends inside the element that starts here" \
+  scan nested.ber high-tags.ber beyond.ber
+expect for_scripts 0 "nested.ber${tab}${tab}${tab}9${tab}4${tab}RELATIVE-OID${tab}8571.3${tab}${tab}1${tab}${tab}
+high-tags.ber${tab}${tab}${tab}4${tab}1${tab}OID${tab}2.5.29.15${tab}keyUsage${tab}0${tab}${tab}
+high-tags.ber${tab}${tab}${tab}15${tab}0${tab}OID${tab}1.3${tab}ORG${tab}0${tab}${tab}" "" \
+  scan --tsv nested.ber high-tags.ber
+program=bash expect json_lines 0 '{"file":"nested.ber","block":null,"label":null,"offset":9,"depth":4,"tag":"RELATIVE-OID","identifier":"8571.3","name":null,"leads":true,"within":null,"within_name":null}
+{"file":"cert.pem","block":1,"label":"CERTIFICATE","offset":319,"depth":7,"tag":"OID","identifier":"1.3.6.1.5.5.7.3.1","name":"serverAuth","leads":true,"within":"2.5.29.37","within_name":"extendedKeyUsage"}' "" \
+  -c '"$0" scan --json "$@" | grep -e nested -e "5\.5\.7\.3\.1\""' "$cli" nested.ber cert.pem
+program=bash expect json_lines_parse 0 "29 29" "" -c '"$0" scan --json "$1" |
+  python3 -c "import json, sys; print(len([json.loads(line)[\"offset\"] for line in sys.stdin]), end=\" \")"
+  "$0" scan --tsv "$1" | wc -l' "$cli" cert.der
+
+# A summary: each distinct identifier once, the most found first; the
+# identifiers no source names.
+expect count 0 "      3  1.3  ORG (org)
+      2  2.5.29.15  keyUsage (X509v3 Key Usage)
+      1  relative 8571.3
+      1  1.2.3.4" "" scan --count nested.ber high-tags.ber high-tags.ber indefinite.ber
+expect count_for_scripts 0 "2${tab}OID${tab}2.5.29.15${tab}keyUsage
+2${tab}OID${tab}1.3${tab}ORG" "" scan --count --tsv high-tags.ber high-tags.ber
+expect count_json 0 '{"count":1,"tag":"OID","identifier":"2.5.29.15","name":"keyUsage"}
+{"count":1,"tag":"OID","identifier":"1.3","name":"ORG"}' "" scan --count --json high-tags.ber
+expect unknown 0 "cert.der:
+     339  d=7  1.3.6.1.4.1.99999.7  (in extendedKeyUsage (X509v3 Extended Key Usage))
+     570  d=8  2.23.140.1.2.1  (in certificatePolicies (X509v3 Certificate Policies))
+     580  d=8  1.3.6.1.4.1.99999.2  (in certificatePolicies (X509v3 Certificate Policies))
+     657  d=5  1.3.6.1.4.1.99999.1
+     672  d=7  1.3.6.1.4.1.99999.3  (in 1.3.6.1.4.1.99999.1)" "" scan --unknown cert.der
+expect unknown_counted 0 "      1  relative 8571.3
+      1  1.3.6.1.4.1.99999.7
+      1  2.23.140.1.2.1
+      1  1.3.6.1.4.1.99999.2
+      1  1.3.6.1.4.1.99999.1
+      1  1.3.6.1.4.1.99999.3" "" scan --unknown --count nested.ber ocsp-request.der signature.der
+
+# PEM among text, a bad block among good ones, files that cannot be read,
+# standard input.
+printf -- '-----BEGIN CERTIFICATE-----\nBgEr\nAS*G\n-----END CERTIFICATE-----\nsome text\n-----BEGIN X-----\nBgEr\n-----END X-----\n' >bad.pem
+expect bad_base64_ends_its_block 1 "bad.pem, block 2 (X):
+       0  d=0  1.3  ORG (org)" "pellamar-cli: bad.pem:3:3: the character \"*\" is not a Base64 character" \
+  scan bad.pem
+expect files_that_cannot_be_read 1 "indefinite.ber:
+       4  d=2  1.2.3.4
+      15  d=3  1.3  ORG (org)" "pellamar-cli: missing.der: No such file or directory
+pellamar-cli: .: Is a directory" scan missing.der . indefinite.ber
+input=$(base64 -w 64 high-tags.ber) expect base64_on_standard_input 0 "(standard input):
+       4  d=1  2.5.29.15  keyUsage (X509v3 Key Usage)
+      15  d=0  1.3  ORG (org)" "" scan -
+program=bash expect der_on_standard_input 0 "4 OID 1.2.840.10045.2.1" "" \
+  -c '"$0" scan --tsv <"$1" | sed -n "s/^(standard input)\t\t\t180\t\(.*\)\tid-ecPublicKey\t1\t\t$/\1/p" | tr "\t" " "' \
+  "$cli" cert.der
+
+# Debian's CA bundle, where it is installed: every distinct identifier,
+# counted as the other walker counts them.
+bundle=/etc/ssl/certs/ca-certificates.crt
+if [ -r "$bundle" ]; then
+  program=bash expect ca_bundle_counted 0 "$(python3 "$walker" "$bundle" | cut -f6 | sort | uniq -c | sort -k2 | awk '{print $1 "\t" $2}')" "" \
+    -c '"$0" scan --count --tsv "$1" | cut -f1,3 | sort -k2' "$cli" "$bundle"
+else
+  echo "skipped ca_bundle_counted: $bundle is not installed (package ca-certificates)"
+fi
+
+finish
