@@ -66,6 +66,9 @@ std::string describe(const ScanFault& fault) {
       return "the tag number takes more than " + number(fault.number) + " octets";
     case ScanFaultCode::PaddedTagNumber:
       return "the tag number starts with the octet 80, which X.690 does not allow";
+    case ScanFaultCode::SmallTagNumberInLongForm:
+      return "the tag number " + number(fault.number) +
+             " is written in the form X.690 keeps for numbers above 30";
     case ScanFaultCode::LengthTooLarge:
       return "the length octet " + detail::hexPair(static_cast<std::uint8_t>(fault.number)) +
              " opens a length too large to follow";
@@ -191,6 +194,10 @@ bool EncodingScanner::step(std::span<const std::uint8_t> data, std::uint64_t bas
       tagNumber = tagNumber << 7 | (octet & TagDigitBits);
       ++index;
     } while ((octet & ContinuationBit) != 0);
+    if (tagNumber < TagNumberBits) {
+      fail(ScanFault{ScanFaultCode::SmallTagNumberInLongForm, position_, tagNumber});
+      return true;
+    }
   }
   if (index >= available) {
     return needMore();

@@ -89,6 +89,8 @@ class Walker:
                 index += 1
                 if not value & 0x80:
                     break
+            if number < 31:
+                raise Fault(at)
         length = octet(index)
         index += 1
         if length == 0x80:

@@ -183,6 +183,10 @@ INSTANTIATE_TEST_SUITE_P(
                      "large to follow\n"},
         EncodingCase{"PaddedTagNumber", "1F 80 01 00",
                      "@0 the tag number starts with the octet 80, which X.690 does not allow\n"},
+        EncodingCase{"SmallTagNumberInLongForm", "1F 06 01 2A",
+                     "@0 the tag number 6 is written in the form X.690 keeps for numbers above "
+                     "30\n"},
+        EncodingCase{"TagNumberThirtyOneInLongForm", "1F 1F 00 06 01 2A", "@3 d=0 1.2\n"},
         EncodingCase{"TagNumberOfFourOctets", "1F 81 82 83 04 00 06 01 2A", "@6 d=0 1.2\n"},
         EncodingCase{"TagNumberOfFiveOctets", "1F 81 82 83 84 05 00",
                      "@0 the tag number takes more than 4 octets\n"},
@@ -279,8 +283,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "block 1 A\n@0 d=0 1.3\n3:0 the input ends inside the PEM block that begins at "
                   "line 1\n",
                   InputKind::Pem},
-        InputCase{"Base64WithoutArmour", "MAYGASoG\nASs=\n",
-                  "@2 d=1 1.2 leads\n@5 d=1 1.3\n", InputKind::Base64},
+        InputCase{"Base64WithoutArmour", "MAYGASoG\nASs=\n", "@2 d=1 1.2 leads\n@5 d=1 1.3\n",
+                  InputKind::Base64},
         InputCase{"Base64CutShort", "MAYGASoGAS",
                   "@2 d=1 1.2 leads\n@5 the input ends inside "
                   "the element that starts here\n",

@@ -74,6 +74,9 @@ enum class ScanFaultCode : std::uint8_t {
   TagNumberTooLarge,
   // A tag number padded with a leading 80 octet (X.690 8.1.2.4.2).
   PaddedTagNumber,
+  // The tag number `number`, below 31, written in the form for larger
+  // ones, which X.690 8.1.2.2 does not allow.
+  SmallTagNumberInLongForm,
   // The length octet `number` of the element at `offset` opens a length of
   // more octets than 64 bits hold, or is the reserved FF.
   LengthTooLarge,
