@@ -235,11 +235,7 @@ class ScanPrinter final : public pellamar::InputSink {
     return line + '\n';
   }
 
-  void write(const std::string& text) {
-    char* at = output_.room(text.size());
-    std::memcpy(at, text.data(), text.size());
-    output_.commit(at + text.size());
-  }
+  void write(const std::string& text) { output_.append(text); }
 
   const ScanOptions& options_;
   OutputBlock& output_;

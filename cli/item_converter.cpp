@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "line_source.hpp"
+#include "name_query.hpp"
 #include "pellamar/readers.hpp"
 #include "pellamar/writers.hpp"
 
@@ -189,8 +190,9 @@ bool ItemConverter::convert(std::string_view line, long number, bool operand) {
     }
     return !operand;
   }
-  const bool converted =
-      options_.command == Command::Encode ? encode(item, number) : decode(item, number);
+  const bool converted = options_.relative                     ? convertRelative(item, number)
+                         : options_.command == Command::Encode ? encode(item, number)
+                                                               : decode(item, number);
   if (!converted) {
     return false;
   }
@@ -339,6 +341,19 @@ void ItemConverter::warnIfStrictDiffers(const ItemText& item, long number,
                       true);
 }
 
+std::optional<std::size_t> ItemConverter::decodeOctets(const ItemText& item, long number,
+                                                       std::span<std::uint8_t> raw) {
+  const auto reading = options_.lenient ? pellamar::Reading::Lenient : pellamar::Reading::Strict;
+  std::size_t count = 0;
+  const auto error = options_.hex ? pellamar::decodeHex(item.text, raw, count)
+                                  : pellamar::decodeBase64(item.text, raw, reading, count);
+  if (error) {
+    fail(number, failureOf(item, *error));
+    return std::nullopt;
+  }
+  return count;
+}
+
 bool ItemConverter::decode(const ItemText& item, long number) {
   // Base64 has no blank, hexadecimal pairs may be separated by them.
   blankFree_ = !options_.hex;
@@ -348,28 +363,94 @@ bool ItemConverter::decode(const ItemText& item, long number) {
   const auto reading = options_.lenient ? pellamar::Reading::Lenient : pellamar::Reading::Strict;
   const auto form = options_.hex ? pellamar::OctetText::Hex : pellamar::OctetText::Base64;
   std::array<std::uint8_t, pellamar::MaxDerOctets> raw;  // NOLINT(*-member-init): only what is read
-  const auto room =
-      std::span(raw).first(options_.der ? pellamar::MaxDerOctets : ObjectIdentifier::MaxOctets);
-  std::size_t count = 0;
-  auto error = options_.hex ? pellamar::decodeHex(item.text, room, count)
-                            : pellamar::decodeBase64(item.text, room, reading, count);
-  if (error) {
-    fail(number, failureOf(item, *error));
+  const auto count = decodeOctets(
+      item, number,
+      std::span(raw).first(options_.der ? pellamar::MaxDerOctets : ObjectIdentifier::MaxOctets));
+  if (!count) {
     return false;
   }
-  const auto octets = std::span<const std::uint8_t>(raw).first(count);
+  const auto octets = std::span<const std::uint8_t>(raw).first(*count);
   if (!options_.der) {
     warnIfWholeEncoding(item, number, octets);
   }
   ObjectIdentifier identifier;
-  error = options_.der ? pellamar::readDer(octets, reading, identifier)
-                       : pellamar::readContents(octets, reading, identifier);
+  const auto error = options_.der ? pellamar::readDer(octets, reading, identifier)
+                                  : pellamar::readContents(octets, reading, identifier);
   if (error) {
     fail(number, failureOf(item, pellamar::placeInText(*error, item.text, form)));
     return false;
   }
   write(item, number, identifier);
   return true;
+}
+
+bool ItemConverter::convertRelative(const ItemText& item, long number) {
+  blankFree_ = options_.command == Command::Encode || !options_.hex;
+  pellamar::RelativeOid relative;
+  std::optional<pellamar::Error> error;
+  if (options_.command == Command::Encode) {
+    error = pellamar::readRelativeDotted(item.text, relative);
+  } else {
+    std::array<std::uint8_t, pellamar::MaxDerOctets>
+        raw;  // NOLINT(*-member-init): only what is read
+    const auto count = decodeOctets(
+        item, number,
+        std::span(raw).first(options_.der ? pellamar::MaxDerOctets : ObjectIdentifier::MaxOctets));
+    if (!count) {
+      return false;
+    }
+    const auto octets = std::span<const std::uint8_t>(raw).first(*count);
+    error = options_.der ? pellamar::readRelativeDer(octets, relative)
+                         : pellamar::RelativeOid::fromContents(octets, relative);
+    if (error) {
+      error = pellamar::placeInText(
+          *error, item.text, options_.hex ? pellamar::OctetText::Hex : pellamar::OctetText::Base64);
+    }
+  }
+  if (error) {
+    fail(number, failureOf(item, *error));
+    return false;
+  }
+  writeRelative(item, number, relative);
+  return true;
+}
+
+void ItemConverter::writeRelative(const ItemText& item, long number,
+                                  const pellamar::RelativeOid& relative) {
+  const bool encoding = options_.command == Command::Encode;
+  const auto form = [&relative](Form written) {
+    std::string text;
+    pellamar::append(relative, written, text);
+    return text;
+  };
+  std::string text;
+  switch (options_.format) {
+    case OutputFormat::Human:
+      text = (encoding && !firstItem_ ? "\n" : "") + form(Form::Dotted) + " (relative)\n";
+      if (encoding) {
+        text += "  contents octets  " + form(Form::Hex) + "\n  contents Base64  " +
+                form(Form::Base64) + "\n  DER octets       " + form(Form::DerHex) +
+                "\n  DER Base64       " + form(Form::DerBase64) + "\n  value notation   " +
+                form(Form::ValueNotation) + "\n  C array          " + form(Form::CArray) + "\n";
+      }
+      break;
+    case OutputFormat::Tsv:
+      text = std::string(item.text) + "\t" +
+             (encoding ? form(Form::Hex) + "\t" + form(Form::Base64) + "\t" + form(Form::DerHex) +
+                             "\t" + form(Form::DerBase64)
+                       : form(Form::Dotted)) +
+             "\n";
+      break;
+    case OutputFormat::Json:
+      text = "{\"line\":" + std::to_string(number) + ",\"item\":" + jsonString(item.text) +
+             ",\"relative_identifier\":\"" + form(Form::Dotted) + "\",\"contents_hex\":\"" +
+             form(Form::Hex) + "\",\"contents_base64\":\"" + form(Form::Base64) +
+             "\",\"der_hex\":\"" + form(Form::DerHex) + "\",\"der_base64\":\"" +
+             form(Form::DerBase64) + "\",\"value_notation\":\"" + form(Form::ValueNotation) +
+             "\"}\n";
+      break;
+  }
+  output_.append(text);
 }
 
 void ItemConverter::warnIfHexadecimal(const ItemText& item, long number) {

@@ -15,6 +15,7 @@
 #include "output_block.hpp"
 #include "pellamar/error.hpp"
 #include "pellamar/object_identifier.hpp"
+#include "pellamar/relative_oid.hpp"
 
 enum class Command { Encode, Decode };
 
@@ -37,6 +38,9 @@ struct ConversionOptions {
   bool hex = false;
   // decode: the octets are a whole DER encoding, tag and length included.
   bool der = false;
+  // The items are relative identifiers (RELATIVE-OID): arcs as they are,
+  // and the DER tag 0D.
+  bool relative = false;
   OutputFormat format = OutputFormat::Human;
   // With --tsv: the identifier's name as one more field, and after the
   // others its nearest name, that name's source, its enterprise and its
@@ -94,6 +98,12 @@ class ItemConverter {
   // Each returns whether the item converted, having reported why not.
   bool encode(const ItemText& item, long number);
   bool decode(const ItemText& item, long number);
+  // Reads the octets of a decoded item into `raw`, as Base64 or
+  // hexadecimal; returns their count, or nothing when it failed.
+  std::optional<std::size_t> decodeOctets(const ItemText& item, long number,
+                                          std::span<std::uint8_t> raw);
+  bool convertRelative(const ItemText& item, long number);
+  void writeRelative(const ItemText& item, long number, const pellamar::RelativeOid& relative);
   // Reads the identifier of `item` in any form encode takes, names
   // included. `blankFree` is set when the form holds no blank or tab, so
   // that the item needs no tidying before it is written into a field.

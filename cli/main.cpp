@@ -219,13 +219,23 @@ int run(int argc, char* argv[]) {
   };
 
   CLI::App* encode = app.add_subcommand("encode", "convert identifiers to octets and Base64");
-  encode->add_flag("--lenient", options.lenient, "read dotted text as the Pellamar window does");
+  CLI::Option* encodeLenient = encode->add_flag("--lenient", options.lenient,
+                                                "read dotted text as the Pellamar window does");
+  encode
+      ->add_flag("--relative", options.relative,
+                 "read relative identifiers (RELATIVE-OID), such as 8571.3.2")
+      ->excludes(encodeLenient);
   addOutputOptions(encode);
   encode->add_option("IDENTIFIER", operands, "identifiers such as 1.2.840.113549");
 
   CLI::App* decode =
       app.add_subcommand("decode", "convert Base64 or hexadecimal octets to identifiers");
-  decode->add_flag("--lenient", options.lenient, "read octets as the Pellamar window does");
+  CLI::Option* decodeLenient =
+      decode->add_flag("--lenient", options.lenient, "read octets as the Pellamar window does");
+  decode
+      ->add_flag("--relative", options.relative,
+                 "read relative identifiers (RELATIVE-OID), with --der under the tag 0D")
+      ->excludes(decodeLenient);
   decode->add_flag("--hex", options.hex, "read hexadecimal pairs instead of Base64");
   decode->add_flag("--der", options.der, "read a whole DER encoding: tag 06, length, contents");
   addOutputOptions(decode);

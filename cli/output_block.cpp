@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -28,6 +29,10 @@ char* OutputBlock::room(std::size_t size) {
     }
   }
   return buffer_.get() + size_;
+}
+
+void OutputBlock::append(std::string_view text) {
+  commit(std::copy(text.begin(), text.end(), room(text.size())));
 }
 
 void OutputBlock::flush() {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 // A write of the results failed; what() says why.
 class OutputError : public std::runtime_error {
@@ -25,6 +26,9 @@ class OutputBlock {
   // it has less; write there and hand the end to commit().
   char* room(std::size_t size);
   void commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.get()); }
+
+  // Adds `text` at the end.
+  void append(std::string_view text);
 
   bool full() const { return size_ >= BlockSize; }
 

@@ -211,6 +211,9 @@ std::string describe(const Error& error, std::string_view input, const ErrorPlac
              "--lenient reads it by its value.";
     case ErrorCode::NoDerOctets:
       return "There are no octets, so there is no DER encoding to read.";
+    case ErrorCode::NotRelativeOidTag:
+      return "The tag is " + detail::hexPair(static_cast<std::uint8_t>(error.number)) +
+             ", but the DER encoding of a relative identifier starts with the tag 0D.";
     case ErrorCode::NotObjectIdentifierTag:
     case ErrorCode::LongFormLength: {
       const std::string octet = detail::hexPair(static_cast<std::uint8_t>(error.number));

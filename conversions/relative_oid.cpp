@@ -1,7 +1,10 @@
 #include "pellamar/relative_oid.hpp"
 
+#include <vector>
+
 #include "arc_builder.hpp"
 #include "base64_table.hpp"
+#include "pellamar/readers.hpp"
 
 namespace pellamar {
 
@@ -13,6 +16,9 @@ constexpr std::uint64_t relativeArc(std::uint64_t arc) {
   return arc == 0 ? 1 : arc - 1;
 }
 
+constexpr std::uint8_t ObjectIdentifierTag = 0x06;
+constexpr std::uint8_t RelativeOidTag = 0x0D;
+
 // A relative identifier's arcs enter the builder after the first two
 // arcs it keeps for identifiers.
 constexpr std::uint64_t ArcsBefore = 2;
@@ -22,6 +28,22 @@ constexpr std::uint64_t ArcsBefore = 2;
 std::optional<Error> RelativeOid::fromContents(std::span<const std::uint8_t> octets,
                                                RelativeOid& out) {
   auto error = ObjectIdentifier::fromContents(octets, out.contents_);
+  if (error && error->code == ErrorCode::CutOff) {
+    error->number = relativeArc(error->number);
+  }
+  return error;
+}
+
+std::optional<Error> readRelativeDer(std::span<const std::uint8_t> octets, RelativeOid& out) {
+  if (!octets.empty() && octets.front() != RelativeOidTag) {
+    return Error{ErrorCode::NotRelativeOidTag, 0, 1, octets.front()};
+  }
+  // The encoding is an identifier's under another tag, and read as one.
+  std::vector<std::uint8_t> retagged(octets.begin(), octets.end());
+  if (!retagged.empty()) {
+    retagged.front() = ObjectIdentifierTag;
+  }
+  auto error = readDer(retagged, Reading::Strict, out.contents_);
   if (error && error->code == ErrorCode::CutOff) {
     error->number = relativeArc(error->number);
   }

@@ -16,6 +16,7 @@ tab=$'\t'
 usage="Usage: pellamar-cli encode [OPTION]... [IDENTIFIER]...
    or: pellamar-cli decode [OPTION]... [TEXT]...
    or: pellamar-cli names [OPTION]... [PATTERN | IDENTIFIER]...
+   or: pellamar-cli scan [OPTION]... [FILE]...
    or: pellamar-cli --help | --version
 Try 'pellamar-cli --help' for more information."
 # Names come from OpenSSL alone unless a row asks for another source.
@@ -452,6 +453,32 @@ expect split_dump_advised_once 1 "" \
 pellamar-cli: 2:1: The octet 80 at position 1 pads a subidentifier with a leading zero digit, which X.690 does not allow; --lenient reads it by its value." \
   decode --hex 80 80
 
+# Relative identifiers (RELATIVE-OID): arcs as they are, the tag 0D.
+expect relative_encoded 1 "8571.3.2 (relative)
+  contents octets  C2 7B 03 02
+  contents Base64  wnsDAg==
+  DER octets       0D 04 C2 7B 03 02
+  DER Base64       DQTCewMC
+  value notation   { 8571 3 2 }
+  C array          0xC2, 0x7B, 0x03, 0x02
+
+0 (relative)
+  contents octets  00
+  contents Base64  AA==
+  DER octets       0D 01 00
+  DER Base64       DQEA
+  value notation   { 0 }
+  C array          0x00" "pellamar-cli: 3:3: The full stop at position 3 does not follow an arc: arcs are separated by single full stops." \
+  encode --relative 8571.3.2 0 1..2
+program=bash expect relative_for_scripts 0 "8571.3.2${tab}C2 7B 03 02${tab}wnsDAg==${tab}0D 04 C2 7B 03 02${tab}DQTCewMC
+wnsDAg==${tab}8571.3.2
+{\"line\":1,\"item\":\"DQPCewM=\",\"relative_identifier\":\"8571.3\",\"contents_hex\":\"C2 7B 03\",\"contents_base64\":\"wnsD\",\"der_hex\":\"0D 03 C2 7B 03\",\"der_base64\":\"DQPCewM=\",\"value_notation\":\"{ 8571 3 }\"}" "" \
+  -c '"$0" encode --relative --tsv 8571.3.2 && "$0" decode --relative --tsv wnsDAg== &&
+      "$0" decode --relative --der --json DQPCewM=' "$cli"
+expect relative_der_needs_its_tag 1 "" "pellamar-cli: 1:1: The tag is 06, but the DER encoding of a relative identifier starts with the tag 0D.
+pellamar-cli: 2:14: The octets end in the middle of arc 3: its last octet still has the top bit set, so the text looks cut off." \
+  decode --relative --der --hex "06 02 C2 7B" "0D 03 01 02 83"
+
 # The command line itself.
 expect help 0 "~^Usage: pellamar-cli encode .*
 Options:
@@ -460,6 +487,7 @@ Options:
 
 encode: convert identifiers to octets and Base64
   --lenient           read dotted text as the Pellamar window does
+  --relative          read relative identifiers \(RELATIVE-OID\), such as 8571.3.2
   --tsv               write one line of tab-separated fields per item
   --json              write one JSON object per item, one per line
   --names             with --tsv, add the name, and last the nearest name, its source, the enterprise and the named path
@@ -468,6 +496,7 @@ encode: convert identifiers to octets and Base64
 
 decode: convert Base64 or hexadecimal octets to identifiers
   --lenient           read octets as the Pellamar window does
+  --relative          read relative identifiers \(RELATIVE-OID\), with --der under the tag 0D
   --hex               read hexadecimal pairs instead of Base64
   --der               read a whole DER encoding: tag 06, length, contents
   --tsv               write one line of tab-separated fields per item
@@ -482,12 +511,19 @@ names: list names that match, and where names come from
   --tsv               write one line of tab-separated fields per name
   --json              write one JSON object per name, one per line
   --names-file FILE   read names from FILE too, before any other source
+
+scan: list the identifiers inside BER, DER, PEM or Base64 files, with their places
+  --count             list each distinct identifier once, with how many times it was found
+  --unknown           list only the identifiers that no source of names names
+  --tsv               write one line of tab-separated fields per identifier
+  --json              write one JSON object per identifier, one per line
+  --names-file FILE   read names from FILE too, before any other source
 .*Exit status:" "" --help
 expect version 0 "~^pellamar-cli $version
 " "" --version
 expect no_command 2 "" "pellamar-cli: A subcommand is required
 $usage"
-expect unknown_command 2 "" "pellamar-cli: unknown command 'bogus'; the commands are encode, decode and names
+expect unknown_command 2 "" "pellamar-cli: unknown command 'bogus'; the commands are encode, decode, names and scan
 $usage" bogus
 expect unknown_option 2 "" "pellamar-cli: The following argument was not expected: --bogus
 $usage" encode --bogus 1.2

@@ -64,6 +64,7 @@ enum class ErrorCode : std::uint8_t {
   // DER.
   NoDerOctets,
   NotObjectIdentifierTag,  // the tag `number`
+  NotRelativeOidTag,       // the tag `number`
   NoLength,
   IndefiniteLength,
   LongFormLength,  // the length octet `number`

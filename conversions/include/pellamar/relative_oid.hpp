@@ -32,6 +32,8 @@ class RelativeOid {
 
  private:
   friend std::optional<Error> readRelativeDotted(std::string_view text, RelativeOid& out);
+  friend std::optional<Error> readRelativeDer(std::span<const std::uint8_t> octets,
+                                              RelativeOid& out);
 
   // The octets are held to the rules of an identifier's, which they share.
   ObjectIdentifier contents_;
@@ -43,6 +45,11 @@ class RelativeOid {
 // FullStopWithoutArc, NotInIdentifier, LeadingZero or TooManyOctets, whose
 // `number` counts arcs from 1.
 std::optional<Error> readRelativeDotted(std::string_view text, RelativeOid& out);
+
+// A whole DER encoding of a relative identifier: the tag 0D, a one-octet
+// length and that many contents octets, read strictly. Fails as readDer()
+// does, with NotRelativeOidTag in place of NotObjectIdentifierTag.
+std::optional<Error> readRelativeDer(std::span<const std::uint8_t> octets, RelativeOid& out);
 
 // Writes `form` of `relative` as write() writes an identifier's, with the
 // arcs as they are and the DER forms under the tag 0D. There is no Uuid
