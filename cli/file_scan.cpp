@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -44,8 +46,11 @@ std::string dottedOf(IdentifierTag tag, const pellamar::ObjectIdentifier& conten
   return dotted;
 }
 
-// What is shown of an identifier, found once for each distinct one.
+// What is shown of an identifier, found once for each distinct one, and
+// how often it was found.
 struct Shown {
+  IdentifierTag tag = IdentifierTag::ObjectIdentifier;
+  std::size_t count = 0;
   std::string dotted;
   // Its own name, qualified; empty when no source names it.
   std::string name;
@@ -61,9 +66,7 @@ class ScanPrinter final : public pellamar::InputSink {
 
   void startFile(std::string_view file) {
     file_ = file;
-    block_ = 0;
-    label_.clear();
-    headed_ = false;
+    blockStarted(0, {});
   }
   bool faultFree() const { return faultFree_; }
 
@@ -71,6 +74,9 @@ class ScanPrinter final : public pellamar::InputSink {
     block_ = number;
     label_ = label;
     headed_ = false;
+    // The fields every line of the block starts with.
+    tsvPrefix_ = std::string(file_) + '\t' + (block_ > 0 ? std::to_string(block_) : "") + '\t' +
+                 label_ + '\t';
   }
 
   void found(const FoundIdentifier& identifier) override {
@@ -79,18 +85,17 @@ class ScanPrinter final : public pellamar::InputSink {
       return;
     }
     if (options_.count) {
-      auto [counted, added] = counts_.try_emplace(key(identifier.tag, identifier.contents),
-                                                  Counted{&shown, identifier.tag, 0});
-      if (added) {
-        order_.push_back(&counted->second);
+      Shown& counted = shownOf(identifier.tag, identifier.contents);
+      if (counted.count++ == 0) {
+        order_.push_back(&counted);
       }
-      ++counted->second.count;
       return;
     }
     const Shown* within = identifier.hasWithin
                               ? &shownOf(IdentifierTag::ObjectIdentifier, identifier.within)
                               : nullptr;
-    std::string line;
+    std::string& line = line_;
+    line.clear();
     switch (options_.format) {
       case OutputFormat::Human:
         if (!headed_) {
@@ -101,15 +106,28 @@ class ScanPrinter final : public pellamar::InputSink {
           line += ":\n";
           headed_ = true;
         }
-        line += humanLine(identifier, shown, within);
+        appendHumanLine(line, identifier, shown, within);
         break;
       case OutputFormat::Tsv:
-        line = std::string(file_) + '\t' + (block_ > 0 ? std::to_string(block_) : "") + '\t' +
-               label_ + '\t' + std::to_string(identifier.offset) + '\t' +
-               std::to_string(identifier.depth) + '\t' + std::string(tagText(identifier.tag)) +
-               '\t' + shown.dotted + '\t' + shown.name + '\t' + (identifier.leads ? "1" : "0") +
-               '\t' + (within != nullptr ? within->dotted : "") + '\t' +
-               (within != nullptr ? within->name : "") + '\n';
+        line += tsvPrefix_;
+        appendNumber(line, identifier.offset);
+        line += '\t';
+        appendNumber(line, identifier.depth);
+        line += '\t';
+        line += tagText(identifier.tag);
+        line += '\t';
+        line += shown.dotted;
+        line += '\t';
+        line += shown.name;
+        line += identifier.leads ? "\t1\t" : "\t0\t";
+        if (within != nullptr) {
+          line += within->dotted;
+          line += '\t';
+          line += within->name;
+        } else {
+          line += '\t';
+        }
+        line += '\n';
         break;
       case OutputFormat::Json:
         line = "{\"file\":" + jsonString(file_) +
@@ -154,16 +172,16 @@ class ScanPrinter final : public pellamar::InputSink {
   // Writes each distinct identifier with its count, the most found first.
   void writeCounts() {
     std::stable_sort(order_.begin(), order_.end(),
-                     [](const Counted* a, const Counted* b) { return a->count > b->count; });
-    for (const Counted* counted : order_) {
-      const Shown& shown = *counted->shown;
+                     [](const Shown* a, const Shown* b) { return a->count > b->count; });
+    for (const Shown* counted : order_) {
+      const Shown& shown = *counted;
       std::string line;
       switch (options_.format) {
         case OutputFormat::Human: {
           std::string number = std::to_string(counted->count);
           constexpr std::size_t countWidth = 7;
           line = std::string(countWidth - std::min(countWidth - 1, number.size()), ' ') + number +
-                 "  " + relativeMark(counted->tag) + shown.dotted +
+                 "  " + std::string(relativeMark(counted->tag)) + shown.dotted +
                  (shown.name.empty() ? "" : "  " + shown.shown) + '\n';
           break;
         }
@@ -182,57 +200,72 @@ class ScanPrinter final : public pellamar::InputSink {
   }
 
  private:
-  struct Counted {
-    const Shown* shown;
-    IdentifierTag tag;
-    std::size_t count;
+  // Maps are looked up by the tag and contents octets as a text, without
+  // making a string each time.
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
   };
 
-  static std::string key(IdentifierTag tag, const pellamar::ObjectIdentifier& contents) {
-    const auto octets = contents.octets();
-    std::string text(1, static_cast<char>(tag));
-    text.append(reinterpret_cast<const char*>(octets.data()), octets.size());
-    return text;
+  static void appendNumber(std::string& out, std::uint64_t value) {
+    std::array<char, 20> digits;  // NOLINT(*-member-init): only what is written is read
+    const auto end = std::to_chars(digits.begin(), digits.end(), value).ptr;
+    out.append(digits.data(), end);
   }
 
   static std::string optionalJson(const std::string& text) {
     return text.empty() ? "null" : jsonString(text);
   }
 
-  static std::string relativeMark(IdentifierTag tag) {
+  static std::string_view relativeMark(IdentifierTag tag) {
     return tag == IdentifierTag::RelativeOid ? "relative " : "";
   }
 
-  const Shown& shownOf(IdentifierTag tag, const pellamar::ObjectIdentifier& contents) {
-    auto [known, added] = shown_.try_emplace(key(tag, contents));
-    if (added) {
-      known->second.dotted = dottedOf(tag, contents);
-      if (tag == IdentifierTag::ObjectIdentifier) {
-        const auto own = names_.database().namesOf(contents.octets());
-        if (!own.empty()) {
-          known->second.name = own.front().qualified();
-          known->second.shown = own.front().shown();
-        }
+  Shown& shownOf(IdentifierTag tag, const pellamar::ObjectIdentifier& contents) {
+    const auto octets = contents.octets();
+    key_.assign(1, static_cast<char>(tag));
+    key_.append(reinterpret_cast<const char*>(octets.data()), octets.size());
+    if (const auto known = shown_.find(std::string_view(key_)); known != shown_.end()) {
+      return known->second;
+    }
+    Shown& shown = shown_[key_];
+    shown.tag = tag;
+    shown.dotted = dottedOf(tag, contents);
+    if (tag == IdentifierTag::ObjectIdentifier) {
+      const auto own = names_.database().namesOf(contents.octets());
+      if (!own.empty()) {
+        shown.name = own.front().qualified();
+        shown.shown = own.front().shown();
       }
     }
-    return known->second;
+    return shown;
   }
 
   // "    245  d=7  2.5.29.37  extKeyUsage  (in ...)"
-  static std::string humanLine(const FoundIdentifier& identifier, const Shown& shown,
-                               const Shown* within) {
+  static void appendHumanLine(std::string& line, const FoundIdentifier& identifier,
+                              const Shown& shown, const Shown* within) {
     constexpr std::size_t offsetWidth = 8;
-    const std::string offset = std::to_string(identifier.offset);
-    std::string line(offsetWidth - std::min(offsetWidth - 1, offset.size()), ' ');
-    line += offset + "  d=" + std::to_string(identifier.depth) + "  " +
-            relativeMark(identifier.tag) + shown.dotted;
+    const std::size_t start = line.size();
+    appendNumber(line, identifier.offset);
+    const std::size_t digits = line.size() - start;
+    line.insert(start, offsetWidth - std::min(offsetWidth - 1, digits), ' ');
+    line += "  d=";
+    appendNumber(line, identifier.depth);
+    line += "  ";
+    line += relativeMark(identifier.tag);
+    line += shown.dotted;
     if (!shown.name.empty()) {
-      line += "  " + shown.shown;
+      line += "  ";
+      line += shown.shown;
     }
     if (within != nullptr) {
-      line += "  (in " + (within->name.empty() ? within->dotted : within->shown) + ")";
+      line += "  (in ";
+      line += within->name.empty() ? within->dotted : within->shown;
+      line += ')';
     }
-    return line + '\n';
+    line += '\n';
   }
 
   void write(const std::string& text) { output_.append(text); }
@@ -246,9 +279,11 @@ class ScanPrinter final : public pellamar::InputSink {
   std::string label_;
   bool headed_ = false;
   bool faultFree_ = true;
-  std::unordered_map<std::string, Shown> shown_;
-  std::unordered_map<std::string, Counted> counts_;
-  std::vector<Counted*> order_;
+  std::string tsvPrefix_;
+  std::string line_;
+  std::string key_;
+  std::unordered_map<std::string, Shown, TextHash, std::equal_to<>> shown_;
+  std::vector<Shown*> order_;
 };
 
 // Reads the file open on `fd` through `scanner`; returns false, having

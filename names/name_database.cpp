@@ -752,8 +752,8 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   struct stat status {};
   void* mapped = MAP_FAILED;
   if (fstat(descriptor, &status) == 0 && status.st_size > 0) {
-    mapped = mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE,
-                  descriptor, 0);
+    mapped = mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ,
+                  MAP_PRIVATE | MAP_POPULATE, descriptor, 0);
   }
   close(descriptor);
   if (mapped == MAP_FAILED) {

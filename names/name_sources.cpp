@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <set>
+#include <utility>
 
 #include "source_readers.hpp"
 
@@ -55,6 +57,8 @@ struct FileState {
   bool regular = false;
   long long size = 0;
   long long modified = 0;
+  // Which file it is, whatever the path: its device and inode.
+  std::pair<dev_t, ino_t> identity{};
 };
 
 FileState stateOf(const std::string& path) {
@@ -63,8 +67,11 @@ FileState stateOf(const std::string& path) {
     return {};
   }
   constexpr long long nanoseconds = 1000000000LL;
-  return {true, S_ISREG(status.st_mode), static_cast<long long>(status.st_size),
-          static_cast<long long>(status.st_mtim.tv_sec) * nanoseconds + status.st_mtim.tv_nsec};
+  return {true,
+          S_ISREG(status.st_mode),
+          static_cast<long long>(status.st_size),
+          static_cast<long long>(status.st_mtim.tv_sec) * nanoseconds + status.st_mtim.tv_nsec,
+          {status.st_dev, status.st_ino}};
 }
 
 // The regular files of a folder whose names `wanted` accepts, in the
@@ -97,8 +104,8 @@ struct SourceFiles {
   std::vector<std::string> enterpriseFiles;
   std::string fingerprint;
 
-  void note(const std::string& path) {
-    const FileState state = stateOf(path);
+  void note(const std::string& path) { note(path, stateOf(path)); }
+  void note(const std::string& path, const FileState& state) {
     fingerprint +=
         path + '\t' + std::to_string(state.size) + '\t' + std::to_string(state.modified) + '\n';
   }
@@ -130,16 +137,14 @@ SourceFiles sourceFiles(const NameLocations& locations) {
   }
   files.fingerprint += '\n';
   // Debian links /usr/share/snmp/mibs/ietf to /var/lib/mibs/ietf: a file
-  // reached twice is read once.
-  std::vector<std::string> seen;
+  // reached twice, known by its device and inode, is read once.
+  std::set<std::pair<dev_t, ino_t>> seen;
   for (const std::string& directory : locations.mibDirectories) {
     for (const std::string& path : filesIn(directory, [](const std::string&) { return true; })) {
-      char* real = realpath(path.c_str(), nullptr);
-      const std::string resolved = real != nullptr ? real : path;
-      std::free(real);  // NOLINT(*-no-malloc): realpath allocates with malloc
-      if (std::find(seen.begin(), seen.end(), resolved) == seen.end()) {
-        seen.push_back(resolved);
-        add(files.mibFiles, path);
+      const FileState state = stateOf(path);
+      if (!state.exists || seen.insert(state.identity).second) {
+        files.mibFiles.push_back(path);
+        files.note(path, state);
       }
     }
   }

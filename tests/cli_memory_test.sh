@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # pellamar-cli streams: its peak memory stays where it is for a thousand
-# lines, for two million lines, and for one line of 50 MB. Arguments: the
-# program, GNU time.
+# lines, for two million lines, and for one line of 50 MB; and scan's for
+# one encoding and for 50 MB of them, as DER and as PEM, and for one
+# element of 50 MB. Arguments: the program, GNU time.
 set -euo pipefail
 program=$1
 gnu_time=$2
@@ -26,6 +27,36 @@ for input in large long-line; do
   echo "peak memory: $small KiB for 1,000 lines, $measured KiB for $input"
   if [ "$measured" -gt "$allowed" ]; then
     echo "FAILED: $input needs more than 2 MiB beyond the small input"
+    status=1
+  fi
+done
+# An extension-like element with an identifier wrapped in a string, and as
+# many as 50 MB hold, one after another and inside one SEQUENCE.
+python3 - "$work" <<'PYTHON'
+import base64, sys
+element = bytes.fromhex("3010" "0603551d25" "0409" "3007" "06052b06010505")
+many = element * (50000000 // len(element))
+open(sys.argv[1] + "/one.der", "wb").write(element)
+open(sys.argv[1] + "/many.der", "wb").write(many)
+open(sys.argv[1] + "/one-element.der", "wb").write(bytes([0x30, 0x84]) + len(many).to_bytes(4, "big") + many)
+with open(sys.argv[1] + "/many.pem", "w") as out:
+    for start in range(0, len(many), 3000):
+        text = base64.encodebytes(many[start:start + 3000]).decode()
+        out.write("-----BEGIN BLOCK-----\n" + text + "-----END BLOCK-----\n")
+PYTHON
+scan_peak() {
+  "$gnu_time" -f %M -o "$work/peak" "$program" scan --tsv <"$1" >/dev/null 2>&1 || true
+  tail -n 1 "$work/peak"
+}
+export MIBDIRS="" PELLAMAR_LDAP_SCHEMAS="" PELLAMAR_ENTERPRISES="" PELLAMAR_DUMPASN1_CFG="" \
+  PELLAMAR_NAMES_DIRS="" XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
+small=$(scan_peak "$work/one.der")
+allowed=$((small + 2048))
+for input in many.der many.pem one-element.der; do
+  measured=$(scan_peak "$work/$input")
+  echo "scan peak memory: $small KiB for one element, $measured KiB for $input"
+  if [ "$measured" -gt "$allowed" ]; then
+    echo "FAILED: scan of $input needs more than 2 MiB beyond one element"
     status=1
   fi
 done
