@@ -13,7 +13,7 @@ packages=(cmake g++ make pkg-config dpkg-dev libgtest-dev googletest
   qt6-base-dev libgl-dev libegl-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils
   help2man lintian libcli11-dev libunistring-dev dumpasn1 python3 file time strace libssl-dev
   libbenchmark-dev clang clang-tidy libsmi2-dev libldap-dev slapd libwireshark-data python3-pydicom
-  smitools bc)
+  smitools bc openssl ca-certificates)
 # The web page: Emscripten builds it, Chromium and tidy test it.
 web_packages=(emscripten nodejs chromium tidy)
 
@@ -133,6 +133,7 @@ case "${1:-}" in
     build/bench/pellamar_benchmark --benchmark_min_time=0.01
     bench/cli_vs_openssl.sh build 20000
     bench/names.sh build 20000
+    bench/scan.sh build 5
     ;;
   bench)
     install_missing "${packages[@]}" valgrind
@@ -141,6 +142,7 @@ case "${1:-}" in
     bench/cli_vs_openssl.sh build 1000000 --instructions
     bench/names.sh build 1000000 --instructions
     bench/names_coverage.sh build
+    bench/scan.sh build 200
     ;;
   *)
     echo "usage: $0 run|test|bench" >&2

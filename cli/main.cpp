@@ -56,13 +56,18 @@ constexpr auto Footer =
     "ancestor and the arcs below it, as SNMP tools write it (IF-MIB::ifDescr.7).\n"
     "'pellamar-cli names --sources' shows which were found.\n"
     "\n"
+    "scan lists every identifier inside DER, BER, PEM or Base64 files (standard\n"
+    "input when none), with its file, PEM block, octet offset, depth and name,\n"
+    "reading inside the strings that hold encodings, such as extension values.\n"
+    "\n"
     "Results go to standard output in input order; an item that fails prints\n"
     "nothing there, and standard error gets 'pellamar-cli: LINE:COLUMN: MESSAGE',\n"
     "where LINE is the line of standard input or the number of the operand.\n"
     "\n"
     "Exit status:\n"
     "  0  every item converted\n"
-    "  1  at least one item failed, or the input or output failed\n"
+    "  1  at least one item failed, a file could not be read whole, or the input\n"
+    "     or output failed\n"
     "  2  the command line was not understood";
 
 std::string versionText() {

@@ -535,9 +535,11 @@ completions() {
     "$completion" "$@"
 }
 : >"$work/completion.names"
-for row in "|pellamar-cli |encode decode names --help --version" "|pellamar-cli en|encode" \
-  "|pellamar-cli decode --|--lenient --hex --der --tsv --json --names --uuid --names-file --help" \
+for row in "|pellamar-cli |encode decode names scan --help --version" "|pellamar-cli en|encode" \
+  "|pellamar-cli decode --|--lenient --relative --hex --der --tsv --json --names --uuid --names-file --help" \
   "|pellamar-cli names --|--children --sources --tsv --json --names-file --help" \
+  "|pellamar-cli scan --|--count --unknown --tsv --json --names-file --help" \
+  "|pellamar-cli scan $work/completion.n|$work/completion.names" \
   "|pellamar-cli encode --names-file $work/completion.n|$work/completion.names" \
   "|pellamar-cli encode --l|--lenient" "|pellamar-cli encode --h|--help" "|pellamar-cli encode Ko|"; do
   IFS='|' read -r _ words wanted <<<"$row"
