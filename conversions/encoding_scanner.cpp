@@ -379,6 +379,18 @@ void EncodingScanner::fail(ScanFault fault) {
   }
 }
 
+void EncodingScanner::abandon() {
+  if (ended_) {
+    return;
+  }
+  for (std::size_t level = 0; level < depth_; ++level) {
+    frames_[level].wrapped = false;
+  }
+  wrappedOpen_ = 0;
+  release();
+  ended_ = true;
+}
+
 void EncodingScanner::finish() {
   if (ended_) {
     return;
@@ -387,17 +399,12 @@ void EncodingScanner::finish() {
   if (!cut && depth_ == 0) {
     return;
   }
-  // What was read whole before the end stands, wherever it was found.
-  for (std::size_t level = 0; level < depth_; ++level) {
-    frames_[level].wrapped = false;
-  }
-  wrappedOpen_ = 0;
-  release();
   const std::uint64_t offset = !carry_.empty()         ? position_
                                : position_ > received_ ? lastElement_
                                                        : frames_[depth_ - 1].offset;
+  // What was read whole before the end stands, wherever it was found.
+  abandon();
   sink_.fault(ScanFault{ScanFaultCode::EndsInsideElement, offset});
-  ended_ = true;
 }
 
 void scanEncoding(std::span<const std::uint8_t> octets, ScanSink& sink) {

@@ -216,6 +216,12 @@ void InputScanner::flushDecoded() {
 }
 
 void InputScanner::textFault(std::uint64_t column, const std::string& message) {
+  // The octets decoded before the fault are scanned; the fault cuts them,
+  // and says so itself.
+  if (!skipping_) {
+    flushDecoded();
+    scanner_.abandon();
+  }
   sink_.textFault(line_, column, message);
   skipping_ = true;
 }

@@ -189,10 +189,13 @@ expect unknown_counted 0 "      1  relative 8571.3
       1  1.3.6.1.4.1.99999.1
       1  1.3.6.1.4.1.99999.3" "" scan --unknown --count nested.ber ocsp-request.der signature.der
 
-# PEM among text, a bad block among good ones, files that cannot be read,
+# PEM among text, a bad block among good ones (what it held before the bad
+# character is found), files that cannot be read,
 # standard input.
 printf -- '-----BEGIN CERTIFICATE-----\nBgEr\nAS*G\n-----END CERTIFICATE-----\nsome text\n-----BEGIN X-----\nBgEr\n-----END X-----\n' >bad.pem
-expect bad_base64_ends_its_block 1 "bad.pem, block 2 (X):
+expect bad_base64_ends_its_block 1 "bad.pem, block 1 (CERTIFICATE):
+       0  d=0  1.3  ORG (org)
+bad.pem, block 2 (X):
        0  d=0  1.3  ORG (org)" "pellamar-cli: bad.pem:3:3: the character \"*\" is not a Base64 character" \
   scan bad.pem
 expect files_that_cannot_be_read 1 "indefinite.ber:

@@ -48,7 +48,7 @@ class Transcript final : public InputSink {
     } else {
       append(identifier.contents, Form::Dotted, text);
     }
-    EXPECT_EQ(identifier.contentsOffset - identifier.offset >= 2, true);
+    EXPECT_GE(identifier.contentsOffset, identifier.offset + 2);
     if (identifier.leads) {
       text += " leads";
     }
@@ -99,6 +99,20 @@ TEST_P(EncodingScannerTest, FindsTheSameFedOneOctetAtATime) {
   EXPECT_EQ(scanner.size(), octets.size());
 }
 
+// Cut in two anywhere, the input gives the same: an element is read whole
+// across the cut, however long its header.
+TEST_P(EncodingScannerTest, FindsTheSameCutAnywhereInTwo) {
+  const Octets octets = fromHex(GetParam().hex);
+  for (std::size_t cut = 1; cut < octets.size(); ++cut) {
+    Transcript transcript;
+    EncodingScanner scanner(transcript);
+    scanner.feed(std::span(octets).first(cut));
+    scanner.feed(std::span(octets).subspan(cut));
+    scanner.finish();
+    EXPECT_EQ(transcript.text, GetParam().transcript) << "cut after octet " << cut;
+  }
+}
+
 std::string nested(std::size_t levels) {
   std::string hex;
   for (std::size_t level = 0; level < levels; ++level) {
@@ -137,6 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "@7 d=0 1.3\n"},
         EncodingCase{"StringCutInsideAHeaderIsDropped", "04 03 06 01 2A 04 02 30 81 06 01 2B",
                      "@2 d=1 1.2\n@9 d=0 1.3\n"},
+        EncodingCase{"OuterStringDroppedAfterAnInnerOne", "04 0A 06 01 2A 04 03 06 05 2B 06 05",
+                     ""},
         EncodingCase{"StringWithBadIdentifierIsDropped", "04 06 06 01 2A 06 01 80", ""},
         EncodingCase{"IndefiniteLengths", "30 80 31 80 06 01 2A 00 00 00 00 06 01 2B",
                      "@4 d=2 1.2\n@11 d=0 1.3\n"},
@@ -174,9 +190,24 @@ INSTANTIATE_TEST_SUITE_P(
                      "@0 a primitive element has the indefinite length\n"},
         EncodingCase{"LengthOfNineOctets", "04 89 00 00 00 00 00 00 00 00 01 00",
                      "@0 the length octet 89 opens a length too large to follow\n"},
+        EncodingCase{"LongestHeaderAndLargestIdentifier",
+                     "06 88 00 00 00 00 00 00 00 64" + std::string(200, '1') + "06 01 2A",
+                     "@0 d=0 " +
+                         [] {
+                           std::string arcs = "0.17";
+                           for (int arc = 1; arc < 100; ++arc) {
+                             arcs += ".17";
+                           }
+                           return arcs;
+                         }() +
+                         "\n@110 d=0 1.2\n"},
         EncodingCase{"LengthOfEightOctets", "04 88 00 00 00 00 00 00 00 01 00 06 01 2A",
                      "@11 d=0 1.2\n"},
         EncodingCase{"LengthPastSixtyFourBits", "06 01 2A 04 88 FF FF FF FF FF FF FF FF",
+                     "@0 d=0 1.2\n@3 the length octet 88 opens a length too large to follow\n"},
+        EncodingCase{"LargestLengthThatFits", "06 01 2A 04 88 FF FF FF FF FF FF FF F1",
+                     "@0 d=0 1.2\n@3 the input ends inside the element that starts here\n"},
+        EncodingCase{"SmallestLengthThatDoesNotFit", "06 01 2A 04 88 FF FF FF FF FF FF FF F2",
                      "@0 d=0 1.2\n@3 the length octet 88 opens a length too large to follow\n"},
         EncodingCase{"ReservedLengthOctet", "04 FF",
                      "@0 the length octet FF opens a length too "
@@ -203,6 +234,49 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"TrailingData", "06 01 2A FF",
                      "@0 d=0 1.2\n@3 the input ends inside the element that starts here\n"}),
     rowName<EncodingCase>);
+
+// Past MaxHeldIdentifiers, what a string holds is taken as found: a fault
+// after it is then the input's, not a sign that the string holds none.
+TEST(EncodingScannerLimits, ReportsWhatAStringHoldsPastTheHeldLimit) {
+  const std::size_t count = EncodingScanner::MaxHeldIdentifiers + 1;
+  const std::size_t length = count * 3 + 2;
+  Octets octets = {0x04, 0x83, static_cast<std::uint8_t>(length >> 16),
+                   static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
+  for (std::size_t index = 0; index < count; ++index) {
+    octets.insert(octets.end(), {0x06, 0x01, 0x2A});
+  }
+  octets.insert(octets.end(), {0x05, 0x05});
+  struct Counter final : ScanSink {
+    void found(const FoundIdentifier& /*identifier*/) override { ++identifiers; }
+    void fault(const ScanFault& fault) override { faults += describe(fault); }
+    std::size_t identifiers = 0;
+    std::string faults;
+  } counter;
+  EncodingScanner scanner(counter);
+  scanner.feed(octets);
+  scanner.finish();
+  EXPECT_EQ(counter.identifiers, count);
+  EXPECT_EQ(counter.faults,
+            "the element claims 5 octets of contents, but the element around it has room for 0");
+  EXPECT_TRUE(scanner.ended());
+}
+
+TEST(EncodingScannerLimits, IgnoresWhatComesAfterTheEnd) {
+  Transcript transcript;
+  EncodingScanner scanner(transcript);
+  const Octets cut = {0x30, 0x05};
+  scanner.feed(cut);
+  scanner.finish();
+  EXPECT_TRUE(scanner.ended());
+  const Octets more = {0x06, 0x01, 0x2A};
+  scanner.feed(more);
+  scanner.finish();
+  EXPECT_EQ(transcript.text, "@0 the input ends inside the element that starts here\n");
+  scanner.reset();
+  scanner.feed(more);
+  scanner.finish();
+  EXPECT_EQ(transcript.text, "@0 the input ends inside the element that starts here\n@0 d=0 1.2\n");
+}
 
 // The two certificates' worth of octets below, in Base64: 30 06 06 01 2A
 // 06 01 2B, and 06 01 2B.
@@ -266,19 +340,29 @@ INSTANTIATE_TEST_SUITE_P(
                   "block 1 CERTIFICATE\n3:3 the character \"*\" is not a Base64 character\nblock "
                   "2 CERTIFICATE\n@0 d=0 1.3\n",
                   InputKind::Pem},
+        InputCase{"ColonInDataIsNotAHeader", pem("A", "BgEr\nBg:r"),
+                  "block 1 A\n@0 d=0 1.3\n3:3 the character \":\" is not a Base64 character\n",
+                  InputKind::Pem},
+        InputCase{"DerWithOneControlOctet", "\x1F  " + std::string(32, 'A'), "",
+                  InputKind::Encoding},
+        InputCase{"BadBase64WithoutArmour", "BgEr\nBg*r\n",
+                  "@0 d=0 1.3\n2:3 the character \"*\" is not a Base64 character\n",
+                  InputKind::Base64},
         InputCase{"DataAfterPadding", pem("A", "BgE=\nBgEr"),
                   "block 1 A\n3:1 Base64 data follows the padding\n", InputKind::Pem},
         InputCase{"MisplacedPadding", pem("A", "B==="),
                   "block 1 A\n2:2 the padding character \"=\" stands where no octet is open\n",
                   InputKind::Pem},
         InputCase{"LoneCharacter", pem("A", "BgErB"),
-                  "block 1 A\n3:0 a lone Base64 character ends the octets, which no octet ends "
+                  "block 1 A\n@0 d=0 1.3\n3:0 a lone Base64 character ends the octets, which no "
+                  "octet ends "
                   "with\n",
                   InputKind::Pem},
-        InputCase{"BlockWithoutEnd", "-----BEGIN A-----\nBgEr\n" + pem("B", Single),
-                  "block 1 A\n3:0 the PEM block that begins at line 1 has no END line before "
-                  "this one\nblock 2 B\n@0 d=0 1.3\n",
-                  InputKind::Pem},
+        InputCase{
+            "BlockWithoutEnd", "-----BEGIN A-----\nBgEr\n" + pem("B", Single),
+            "block 1 A\n@0 d=0 1.3\n3:0 the PEM block that begins at line 1 has no END line before "
+            "this one\nblock 2 B\n@0 d=0 1.3\n",
+            InputKind::Pem},
         InputCase{"EndsInsideABlock", "-----BEGIN A-----\nBgEr\n",
                   "block 1 A\n@0 d=0 1.3\n3:0 the input ends inside the PEM block that begins at "
                   "line 1\n",

@@ -141,6 +141,10 @@ class EncodingScanner {
   void feed(std::span<const std::uint8_t> octets);
   // Ends the input: reports a fault if it ends inside an element.
   void finish();
+  // Ends the input where a fault outside the encoding cut it (in the text
+  // it was decoded from), which its reader reports: what was read whole is
+  // reported, and the cut is not reported again.
+  void abandon();
   // Forgets the input, to scan another from offset 0.
   void reset();
 
