@@ -189,6 +189,13 @@ expect unknown_counted 0 "      1  relative 8571.3
       1  1.3.6.1.4.1.99999.1
       1  1.3.6.1.4.1.99999.3" "" scan --unknown --count nested.ber ocsp-request.der signature.der
 
+# Wide counts and offsets keep a blank before them.
+python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex("06012a") * 123456)' >many.der
+python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex("04840098968a") + bytes(10000010) + bytes.fromhex("06012a"))' >far.der
+expect wide_count 0 " 123456  1.2  member-body (ISO Member Body)" "" scan --count many.der
+expect wide_offset 0 "far.der:
+ 10000016  d=0  1.2  member-body (ISO Member Body)" "" scan far.der
+
 # PEM among text, a bad block among good ones (what it held before the bad
 # character is found), files that cannot be read,
 # standard input.

@@ -181,6 +181,8 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"LengthBeyondTheNearestDefiniteEnd", "30 06 30 80 04 05 00 00 00 00",
                      "@4 the element claims 5 octets of contents, but the element around it has "
                      "room for 2\n"},
+        EncodingCase{"IndefiniteLengthAtTheParentsEnd", "30 02 30 80 06 01 2A",
+                     "@4 the element's tag and length run past the end of the element around it\n"},
         EncodingCase{"HeaderBeyondTheParent", "30 02 06 81 06 01 2A",
                      "@2 the element's tag and length run past the end of the element around it\n"},
         EncodingCase{"StrayEndOfContents", "06 01 2A 00 00 06 01 2B",
@@ -239,26 +241,36 @@ INSTANTIATE_TEST_SUITE_P(
 // after it is then the input's, not a sign that the string holds none.
 TEST(EncodingScannerLimits, ReportsWhatAStringHoldsPastTheHeldLimit) {
   const std::size_t count = EncodingScanner::MaxHeldIdentifiers + 1;
-  const std::size_t length = count * 3 + 2;
-  Octets octets = {0x04, 0x83, static_cast<std::uint8_t>(length >> 16),
-                   static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
-  for (std::size_t index = 0; index < count; ++index) {
-    octets.insert(octets.end(), {0x06, 0x01, 0x2A});
-  }
-  octets.insert(octets.end(), {0x05, 0x05});
   struct Counter final : ScanSink {
     void found(const FoundIdentifier& /*identifier*/) override { ++identifiers; }
     void fault(const ScanFault& fault) override { faults += describe(fault); }
     std::size_t identifiers = 0;
     std::string faults;
-  } counter;
-  EncodingScanner scanner(counter);
-  scanner.feed(octets);
-  scanner.finish();
-  EXPECT_EQ(counter.identifiers, count);
-  EXPECT_EQ(counter.faults,
-            "the element claims 5 octets of contents, but the element around it has room for 0");
-  EXPECT_TRUE(scanner.ended());
+  };
+  // The string ends with a fault inside it, or whole and with an identifier
+  // after it.
+  for (const bool faulty : {true, false}) {
+    const std::size_t length = count * 3 + (faulty ? 2 : 0);
+    Octets octets = {0x04, 0x83, static_cast<std::uint8_t>(length >> 16),
+                     static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
+    for (std::size_t index = 0; index < count; ++index) {
+      octets.insert(octets.end(), {0x06, 0x01, 0x2A});
+    }
+    if (faulty) {
+      octets.insert(octets.end(), {0x05, 0x05});
+    } else {
+      octets.insert(octets.end(), {0x06, 0x01, 0x2B});
+    }
+    Counter counter;
+    EncodingScanner scanner(counter);
+    scanner.feed(octets);
+    scanner.finish();
+    EXPECT_EQ(counter.identifiers, faulty ? count : count + 1);
+    EXPECT_EQ(counter.faults, faulty ? "the element claims 5 octets of contents, but the element "
+                                       "around it has room for 0"
+                                     : "");
+    EXPECT_EQ(scanner.ended(), faulty);
+  }
 }
 
 TEST(EncodingScannerLimits, IgnoresWhatComesAfterTheEnd) {
@@ -331,6 +343,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "block 1 CERTIFICATE\n@2 d=1 1.2 leads\n@5 d=1 1.3\nblock 2 X509 CRL\n@0 "
                   "d=0 1.3\n",
                   InputKind::Pem},
+        InputCase{"BlanksAfterMarkers", "-----BEGIN A-----  \r\nBgEr\n-----END A----- \t\n",
+                  "block 1 A\n@0 d=0 1.3\n", InputKind::Pem},
         InputCase{"PemHeadersAndFoldedLines",
                   "-----BEGIN KEY-----\nProc-Type: 4,X\n\nMAYG\r\n ASoG \nASs=\n-----END "
                   "KEY-----",
