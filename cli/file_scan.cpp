@@ -160,12 +160,16 @@ class ScanPrinter final : public pellamar::InputSink {
   void textFault(std::uint64_t line, std::uint64_t column, const std::string& message) override {
     std::string place(file_);
     if (line > 0) {
-      place += ":" + std::to_string(line);
+      place += ':';
+      place += std::to_string(line);
       if (column > 0) {
-        place += ":" + std::to_string(column);
+        place += ':';
+        place += std::to_string(column);
       }
     }
-    diagnostics_.error(place + ": " + message);
+    place += ": ";
+    place += message;
+    diagnostics_.error(place);
     faultFree_ = false;
   }
 

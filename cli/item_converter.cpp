@@ -426,7 +426,11 @@ void ItemConverter::writeRelative(const ItemText& item, long number,
   std::string text;
   switch (options_.format) {
     case OutputFormat::Human:
-      text = (encoding && !firstItem_ ? "\n" : "") + form(Form::Dotted) + " (relative)\n";
+      if (encoding && !firstItem_) {
+        text += '\n';
+      }
+      text += form(Form::Dotted);
+      text += " (relative)\n";
       if (encoding) {
         text += "  contents octets  " + form(Form::Hex) + "\n  contents Base64  " +
                 form(Form::Base64) + "\n  DER octets       " + form(Form::DerHex) +
