@@ -341,17 +341,20 @@ void ItemConverter::warnIfStrictDiffers(const ItemText& item, long number,
                       true);
 }
 
-std::optional<std::size_t> ItemConverter::decodeOctets(const ItemText& item, long number,
-                                                       std::span<std::uint8_t> raw) {
+std::optional<std::span<const std::uint8_t>> ItemConverter::decodeOctets(const ItemText& item,
+                                                                         long number,
+                                                                         RawOctets& raw) {
   const auto reading = options_.lenient ? pellamar::Reading::Lenient : pellamar::Reading::Strict;
+  const auto room =
+      std::span(raw).first(options_.der ? pellamar::MaxDerOctets : ObjectIdentifier::MaxOctets);
   std::size_t count = 0;
-  const auto error = options_.hex ? pellamar::decodeHex(item.text, raw, count)
-                                  : pellamar::decodeBase64(item.text, raw, reading, count);
+  const auto error = options_.hex ? pellamar::decodeHex(item.text, room, count)
+                                  : pellamar::decodeBase64(item.text, room, reading, count);
   if (error) {
     fail(number, failureOf(item, *error));
     return std::nullopt;
   }
-  return count;
+  return std::span<const std::uint8_t>(raw).first(count);
 }
 
 bool ItemConverter::decode(const ItemText& item, long number) {
@@ -362,14 +365,12 @@ bool ItemConverter::decode(const ItemText& item, long number) {
   }
   const auto reading = options_.lenient ? pellamar::Reading::Lenient : pellamar::Reading::Strict;
   const auto form = options_.hex ? pellamar::OctetText::Hex : pellamar::OctetText::Base64;
-  std::array<std::uint8_t, pellamar::MaxDerOctets> raw;  // NOLINT(*-member-init): only what is read
-  const auto count = decodeOctets(
-      item, number,
-      std::span(raw).first(options_.der ? pellamar::MaxDerOctets : ObjectIdentifier::MaxOctets));
-  if (!count) {
+  RawOctets raw;  // NOLINT(*-member-init): only what is decoded is read
+  const auto decoded = decodeOctets(item, number, raw);
+  if (!decoded) {
     return false;
   }
-  const auto octets = std::span<const std::uint8_t>(raw).first(*count);
+  const auto octets = *decoded;
   if (!options_.der) {
     warnIfWholeEncoding(item, number, octets);
   }
@@ -391,17 +392,13 @@ bool ItemConverter::convertRelative(const ItemText& item, long number) {
   if (options_.command == Command::Encode) {
     error = pellamar::readRelativeDotted(item.text, relative);
   } else {
-    std::array<std::uint8_t, pellamar::MaxDerOctets>
-        raw;  // NOLINT(*-member-init): only what is read
-    const auto count = decodeOctets(
-        item, number,
-        std::span(raw).first(options_.der ? pellamar::MaxDerOctets : ObjectIdentifier::MaxOctets));
-    if (!count) {
+    RawOctets raw;  // NOLINT(*-member-init): only what is decoded is read
+    const auto octets = decodeOctets(item, number, raw);
+    if (!octets) {
       return false;
     }
-    const auto octets = std::span<const std::uint8_t>(raw).first(*count);
-    error = options_.der ? pellamar::readRelativeDer(octets, relative)
-                         : pellamar::RelativeOid::fromContents(octets, relative);
+    error = options_.der ? pellamar::readRelativeDer(*octets, relative)
+                         : pellamar::RelativeOid::fromContents(*octets, relative);
     if (error) {
       error = pellamar::placeInText(
           *error, item.text, options_.hex ? pellamar::OctetText::Hex : pellamar::OctetText::Base64);

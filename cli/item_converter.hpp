@@ -2,6 +2,7 @@
 // writes each result, or the reason it failed, as it goes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "output_block.hpp"
 #include "pellamar/error.hpp"
 #include "pellamar/object_identifier.hpp"
+#include "pellamar/readers.hpp"
 #include "pellamar/relative_oid.hpp"
 
 enum class Command { Encode, Decode };
@@ -98,10 +100,13 @@ class ItemConverter {
   // Each returns whether the item converted, having reported why not.
   bool encode(const ItemText& item, long number);
   bool decode(const ItemText& item, long number);
+  // Room for the octets of a decoded item, a whole DER encoding included.
+  using RawOctets = std::array<std::uint8_t, pellamar::MaxDerOctets>;
   // Reads the octets of a decoded item into `raw`, as Base64 or
-  // hexadecimal; returns their count, or nothing when it failed.
-  std::optional<std::size_t> decodeOctets(const ItemText& item, long number,
-                                          std::span<std::uint8_t> raw);
+  // hexadecimal (as many as --der allows); returns them, or nothing,
+  // having reported why, when it failed.
+  std::optional<std::span<const std::uint8_t>> decodeOctets(const ItemText& item, long number,
+                                                            RawOctets& raw);
   bool convertRelative(const ItemText& item, long number);
   void writeRelative(const ItemText& item, long number, const pellamar::RelativeOid& relative);
   // Reads the identifier of `item` in any form encode takes, names

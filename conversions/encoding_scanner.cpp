@@ -336,11 +336,7 @@ void EncodingScanner::report(const FoundIdentifier& identifier) {
   }
   held_.push_back(identifier);
   if (held_.size() >= MaxHeldIdentifiers) {
-    for (std::size_t level = 0; level < depth_; ++level) {
-      frames_[level].wrapped = false;
-    }
-    wrappedOpen_ = 0;
-    release();
+    takeStringsAsEncodings();
   }
 }
 
@@ -379,15 +375,19 @@ void EncodingScanner::fail(ScanFault fault) {
   }
 }
 
-void EncodingScanner::abandon() {
-  if (ended_) {
-    return;
-  }
+void EncodingScanner::takeStringsAsEncodings() {
   for (std::size_t level = 0; level < depth_; ++level) {
     frames_[level].wrapped = false;
   }
   wrappedOpen_ = 0;
   release();
+}
+
+void EncodingScanner::abandon() {
+  if (ended_) {
+    return;
+  }
+  takeStringsAsEncodings();
   ended_ = true;
 }
 

@@ -188,6 +188,8 @@ class EncodingScanner {
   void close();
   void report(const FoundIdentifier& identifier);
   void release();
+  // Takes every string being walked as an encoding, reporting what is held.
+  void takeStringsAsEncodings();
 
   ScanSink& sink_;
   std::array<Frame, MaxDepth> frames_;  // NOLINT(*-member-init): only the open ones are read
