@@ -11,10 +11,21 @@
 #pragma clang diagnostic pop
 #endif
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <set>
 
+#include "child_reading.hpp"
 #include "source_lines.hpp"
 #include "source_readers.hpp"
 
@@ -27,10 +38,16 @@ struct FirstFault {
   std::string message;
 };
 std::map<std::string, FirstFault>* faults = nullptr;
+// The files in which libsmi met a syntax error: it abandons the rest of
+// such a module, and what it kept of it can be damaged.
+std::set<std::string>* unparsed = nullptr;
 
 void keepFault(char* path, int line, int /*severity*/, char* message, char* /*tag*/) {
   if (faults != nullptr && path != nullptr && message != nullptr) {
     faults->try_emplace(path, FirstFault{line, message});
+    if (std::string_view(message).starts_with("syntax error")) {
+      unparsed->insert(path);
+    }
   }
 }
 
@@ -50,15 +67,122 @@ bool holdsModule(const std::string& path) {
   return start.find("DEFINITIONS") != std::string::npos;
 }
 
+// Whether libsmi made `node` for a label it could not resolve: a node of
+// no kind at the top of the tree, under a name the tree's top has not. A
+// label given an arc in passing, as "pwg(2699)" in "{ enterprises
+// pwg(2699) 1 }", is of no kind too, but lies where its arc says.
+bool isStandIn(const SmiNode* node) {
+  if (node->nodekind != SMI_NODEKIND_UNKNOWN || node->name == nullptr || node->oidlen != 1) {
+    return false;
+  }
+  const std::string_view name = node->name;
+  return name != "ccitt" && name != "itu-t" && name != "iso" && name != "joint-iso-ccitt" &&
+         name != "joint-iso-itu-t";
+}
+
+// The stand-in a node hangs from when a label above it did not resolve,
+// or null when the node's arcs lead to the root. libsmi files a node under
+// an unresolved label (an import it could not find, a cycle of imports, a
+// forward reference inside such a cycle) beneath a stand-in with arc 0:
+// the identifier it gives such a node is wrong.
+SmiNode* unresolvedAbove(SmiNode* node) {
+  for (SmiNode* parent = node; parent != nullptr;) {
+    if (isStandIn(parent)) {
+      return parent;
+    }
+    SmiNode* above = smiGetParentNode(parent);
+    // Each step up takes one arc away; below a stand-in it does not.
+    if (above == nullptr ? parent->oidlen != 1 : above->oidlen + 1 != parent->oidlen) {
+      return above != nullptr ? above : parent;
+    }
+    parent = above;
+  }
+  return nullptr;
+}
+
+// The node that `label` of `module` stands for, where it resolves: the
+// module's own definition, or the one of a module it imports the label
+// from. net-snmp resolves labels after reading every module, so cycles
+// of imports resolve there.
+SmiNode* resolved(SmiModule* module, const char* label) {
+  const auto usable = [](SmiNode* node) {
+    return node != nullptr && !isStandIn(node) && unresolvedAbove(node) == nullptr;
+  };
+  if (SmiNode* own = smiGetNode(module, label); usable(own)) {
+    return own;
+  }
+  for (SmiImport* import = smiGetFirstImport(module); import != nullptr;
+       import = smiGetNextImport(import)) {
+    if (import->name != nullptr && std::strcmp(import->name, label) == 0) {
+      SmiNode* node = smiGetNode(smiGetModule(import->module), label);
+      return usable(node) ? node : nullptr;
+    }
+  }
+  return nullptr;
+}
+
+// The node's arcs, dotted, or nothing when they cannot be known.
+std::optional<std::string> dottedArcs(SmiModule* module, SmiNode* node) {
+  const unsigned int* arcs = node->oid;
+  unsigned int count = node->oidlen;
+  std::vector<unsigned int> rebased;
+  if (SmiNode* standIn = unresolvedAbove(node)) {
+    SmiNode* label = isStandIn(standIn) ? resolved(module, standIn->name) : nullptr;
+    if (label == nullptr || standIn->oidlen > node->oidlen) {
+      return std::nullopt;
+    }
+    rebased.assign(label->oid, label->oid + label->oidlen);
+    rebased.insert(rebased.end(), node->oid + standIn->oidlen, node->oid + node->oidlen);
+    arcs = rebased.data();
+    count = static_cast<unsigned int>(rebased.size());
+  }
+  std::string dotted;
+  for (unsigned int arc = 0; arc < count; ++arc) {
+    if (arc > 0) {
+      dotted += '.';
+    }
+    dotted += std::to_string(arcs[arc]);
+  }
+  return dotted;
+}
+
+// "mib-2", "mib-2 and rmon", "mib-2, rmon, history and 2 more"
+std::string listed(const std::set<std::string>& labels) {
+  constexpr std::size_t Shown = 3;
+  std::string text;
+  std::size_t index = 0;
+  for (const std::string& label : labels) {
+    if (index == Shown) {
+      return text + " and " + std::to_string(labels.size() - Shown) + " more";
+    }
+    if (index > 0) {
+      text += index + 1 == labels.size() ? " and " : ", ";
+    }
+    text += label;
+    ++index;
+  }
+  return text;
+}
+
+// What one module gave, and what it could not.
+struct ModuleReading {
+  SmiModule* module;
+  std::size_t leftOut = 0;
+  std::set<std::string> unresolved;
+};
+
 }  // namespace
 
 void readMibs(NameDatabase& names, const std::vector<std::string>& files,
-              const std::vector<std::string>& directories) {
+              const std::vector<std::string>& directories, ReadingProgress& progress,
+              const std::string& aliasDirectory) {
   // libsmi holds its modules in process-wide state.
   static std::mutex libsmi;
   const std::lock_guard lock(libsmi);
   std::map<std::string, FirstFault> found;
+  std::set<std::string> unparsedFiles;
   faults = &found;
+  unparsed = &unparsedFiles;
   smiInit(nullptr);
   smiSetErrorLevel(SevereFaults);
   smiSetFlags(SMI_FLAG_ERRORS);
@@ -72,7 +196,6 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
   }
   smiSetPath(path.c_str());
 
-  std::map<std::string, std::uint16_t> sourceOf;
   for (const std::string& file : files) {
     std::ifstream readable(file);
     if (!readable) {
@@ -82,49 +205,192 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
     if (!holdsModule(file)) {
       continue;
     }
-    if (const char* module = smiLoadModule(file.c_str())) {
-      sourceOf.try_emplace(module, names.addSource(SourceKind::SnmpMib, file));
-    }
+    progress.reading(file);
+    smiLoadModule(file.c_str());
   }
-  // Modules read because others import them are named by the file they
-  // came from, and are sources of their own.
+  // SMIv2 modules first, as net-snmp prefers them: SNMPv2-MIB's sysDescr
+  // before RFC1213-MIB's. Modules read because others import them count
+  // as sources too, named by the file they came from; the stand-ins for
+  // old module names do not.
+  std::vector<ModuleReading> modules;
   for (SmiModule* module = smiGetFirstModule(); module != nullptr;
        module = smiGetNextModule(module)) {
-    // libsmi keeps what it read of a module with severe faults, and walking
-    // its nodes can run into the damage: such a module is left out whole.
-    if (module->path != nullptr && found.contains(module->path)) {
-      continue;
+    const std::string from = module->path != nullptr ? module->path : "";
+    if (!unparsedFiles.contains(from) &&
+        (aliasDirectory.empty() || !from.starts_with(aliasDirectory + "/"))) {
+      modules.push_back({module, 0, {}});
     }
-    auto source = sourceOf.find(module->name);
-    if (source == sourceOf.end()) {
-      source = sourceOf
-                   .emplace(module->name,
-                            names.addSource(SourceKind::SnmpMib,
-                                            module->path != nullptr ? module->path : module->name))
-                   .first;
-    }
+  }
+  std::stable_partition(modules.begin(), modules.end(), [](const ModuleReading& reading) {
+    return reading.module->language == SMI_LANGUAGE_SMIV2;
+  });
+  for (ModuleReading& reading : modules) {
+    SmiModule* module = reading.module;
+    const std::string file = module->path != nullptr ? module->path : module->name;
+    progress.reading(file);
+    const std::uint16_t source = names.addSource(SourceKind::SnmpMib, file);
     for (SmiNode* node = smiGetFirstNode(module, SMI_NODEKIND_ANY); node != nullptr;
          node = smiGetNextNode(node, SMI_NODEKIND_ANY)) {
       if (node->name == nullptr || node->oidlen < 2) {
         continue;
       }
-      std::string dotted;
-      for (unsigned int arc = 0; arc < node->oidlen; ++arc) {
-        if (arc > 0) {
-          dotted += '.';
+      const auto dotted = dottedArcs(module, node);
+      if (!dotted) {
+        // A stand-in for an import is no definition of its own.
+        if (!isStandIn(node)) {
+          ++reading.leftOut;
+          reading.unresolved.insert(unresolvedAbove(node)->name);
         }
-        dotted += std::to_string(node->oid[arc]);
+        continue;
       }
-      if (const auto identifier = dottedIdentifier(dotted)) {
-        names.add(source->second, identifier->octets(), node->name, module->name,
+      if (const auto identifier = dottedIdentifier(*dotted)) {
+        names.add(source, identifier->octets(), node->name, module->name,
                   node->description != nullptr ? node->description : "");
       }
     }
   }
+  // Each module that could not be read whole, once: its first fault, and
+  // what it lost.
+  std::map<std::string, std::string> warnings;
+  for (const ModuleReading& reading : modules) {
+    const std::string file = reading.module->path != nullptr ? reading.module->path : "";
+    const auto fault = found.find(file);
+    if (reading.leftOut == 0) {
+      continue;
+    }
+    std::string warning = file + ": ";
+    if (fault != found.end()) {
+      warning =
+          file + ":" + std::to_string(fault->second.line) + ": " + fault->second.message + "; ";
+      found.erase(fault);
+    }
+    const bool one = reading.leftOut == 1;
+    warnings[file] =
+        warning + (one ? "the name" : "the " + std::to_string(reading.leftOut) + " names") +
+        " under " + listed(reading.unresolved) + (one ? " is" : " are") +
+        " left out, as no module read resolves " + (reading.unresolved.size() == 1 ? "it" : "them");
+  }
   smiExit();
   faults = nullptr;
+  unparsed = nullptr;
   for (const auto& [file, fault] : found) {
-    names.addWarning(file + ":" + std::to_string(fault.line) + ": " + fault.message +
-                     "; the other names are used");
+    if (aliasDirectory.empty() || !file.starts_with(aliasDirectory + "/")) {
+      warnings[file] = file + ":" + std::to_string(fault.line) + ": " + fault.message +
+                       "; the other names are used";
+    }
+  }
+  for (auto& [file, warning] : warnings) {
+    names.addWarning(std::move(warning));
+  }
+}
+
+namespace {
+
+// Module names that later modules replaced, as net-snmp maps them, so that
+// a module importing from the old name is read as net-snmp reads it.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 12> ReplacedModules = {{
+    {"RFC-1213", "RFC1213-MIB"},
+    {"RFC1065-SMI", "RFC1155-SMI"},
+    {"RFC1066-MIB", "RFC1156-MIB"},
+    {"RFC1156-MIB", "RFC1158-MIB"},
+    {"RFC1158-MIB", "RFC1213-MIB"},
+    {"RFC1231-MIB", "TOKENRING-MIB"},
+    {"RFC1271-MIB", "RMON-MIB"},
+    {"RFC1286-MIB", "BRIDGE-MIB"},
+    {"RFC1315-MIB", "FRAME-RELAY-DTE-MIB"},
+    {"RFC1316-MIB", "CHARACTER-MIB"},
+    {"RFC1406-MIB", "DS1-MIB"},
+    {"RFC1155-SMI", "SNMPv2-SMI"},
+}};
+
+// The SMIv1 module of the OBJECT-TYPE macro (RFC 1212), which old modules
+// import under either spelling and which net-snmp knows without a file:
+// only the macro is needed, as libsmi reads its notation itself.
+constexpr std::array<std::string_view, 2> ObjectTypeModules = {"RFC-1212", "RFC1212"};
+constexpr std::string_view ObjectTypeModuleText =
+    " DEFINITIONS ::= BEGIN\n"
+    "\n"
+    "OBJECT-TYPE MACRO ::=\n"
+    "BEGIN\n"
+    "    TYPE NOTATION ::= \"SYNTAX\" type(TYPE ObjectSyntax)\n"
+    "    VALUE NOTATION ::= value(VALUE ObjectName)\n"
+    "END\n"
+    "\n"
+    "END\n";
+
+// The file of module `name` in `directories`, as libsmi looks for it.
+std::string moduleFile(const std::vector<std::string>& directories, std::string_view name) {
+  for (const std::string& directory : directories) {
+    for (const char* ending : {"", ".txt", ".my", ".mib"}) {
+      const std::string path = directory + "/" + std::string(name) + ending;
+      if (std::ifstream(path)) {
+        return path;
+      }
+    }
+  }
+  return {};
+}
+
+// The module's text under another name: the word before DEFINITIONS.
+std::optional<std::string> renamed(const std::string& path, std::string_view name) {
+  std::ifstream file(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::size_t definitions = text.find("DEFINITIONS");
+  const std::size_t end = text.find_last_not_of(" \t\r\n", definitions - 1);
+  if (definitions == std::string::npos || definitions == 0 || end == std::string::npos) {
+    return std::nullopt;
+  }
+  const std::size_t before = text.find_last_of(" \t\r\n", end);
+  const std::size_t start = before == std::string::npos ? 0 : before + 1;
+  return text.replace(start, end + 1 - start, name);
+}
+
+}  // namespace
+
+OldModuleNames::OldModuleNames(const std::vector<std::string>& directories) {
+  const char* temporary = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(temporary != nullptr && *temporary != '\0' ? temporary : "/tmp") +
+      "/pellamar-mibs-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    return;
+  }
+  directory_ = pattern;
+  const auto write = [this](std::string_view name, const std::string& text) {
+    const std::string path = directory_ + "/" + std::string(name);
+    std::ofstream(path, std::ios::binary) << text;
+    files_.push_back(path);
+  };
+  for (const std::string_view name : ObjectTypeModules) {
+    if (moduleFile(directories, name).empty()) {
+      write(name, std::string(name) + std::string(ObjectTypeModuleText));
+    }
+  }
+  // A replacement may itself stand in for another ("RFC1066-MIB" is
+  // RFC1156-MIB, which is RFC1158-MIB...): the table is gone over until
+  // nothing more is written.
+  std::vector<std::string> searched = directories;
+  searched.push_back(directory_);
+  for (bool wrote = true; wrote;) {
+    wrote = false;
+    for (const auto& [old, replacement] : ReplacedModules) {
+      if (!moduleFile(searched, old).empty()) {
+        continue;
+      }
+      const std::string target = moduleFile(searched, replacement);
+      if (const auto text = target.empty() ? std::nullopt : renamed(target, old)) {
+        write(old, *text);
+        wrote = true;
+      }
+    }
+  }
+}
+
+OldModuleNames::~OldModuleNames() {
+  for (const std::string& file : files_) {
+    std::remove(file.c_str());
+  }
+  if (!directory_.empty()) {
+    rmdir(directory_.c_str());
   }
 }

@@ -249,6 +249,102 @@ void NameDatabase::addWarning(std::string warning) {
   warnings_.push_back(std::move(warning));
 }
 
+std::string NameDatabase::exportAdded() const {
+  const std::string_view arena(arena_.data(), arena_.size());
+  const auto textOf = [&arena](TextRef ref) { return arena.substr(ref.offset, ref.size); };
+  std::string out;
+  putValue(out, static_cast<std::uint64_t>(sources_.size()));
+  for (const NameSource& source : sources_) {
+    putValue(out, source.kind);
+    putText(out, source.path);
+  }
+  putValue(out, static_cast<std::uint64_t>(warnings_.size()));
+  for (const std::string& warning : warnings_) {
+    putText(out, warning);
+  }
+  putValue(out, static_cast<std::uint64_t>(records_.size()));
+  for (const Record& record : records_) {
+    putValue(out, record.source);
+    for (const TextRef ref : {record.contents, record.name, record.module, record.description}) {
+      putText(out, textOf(ref));
+    }
+  }
+  return out;
+}
+
+bool NameDatabase::addExported(std::string_view exported) {
+  CacheReader in(exported, 0);
+  std::uint64_t count = 0;
+  std::vector<NameSource> sources;
+  std::vector<std::string> warnings;
+  std::string_view text;
+  if (!in.value(count)) {
+    return false;
+  }
+  for (std::uint64_t index = 0; index < count; ++index) {
+    NameSource source{};
+    if (!in.value(source.kind) || !in.text(text)) {
+      return false;
+    }
+    source.path = text;
+    sources.push_back(std::move(source));
+  }
+  if (!in.value(count)) {
+    return false;
+  }
+  for (std::uint64_t index = 0; index < count; ++index) {
+    if (!in.text(text)) {
+      return false;
+    }
+    warnings.emplace_back(text);
+  }
+  // The names are checked whole before any is added.
+  struct Added {
+    std::uint16_t source;
+    std::array<std::string_view, 4> texts;
+  };
+  std::vector<Added> added;
+  if (!in.value(count)) {
+    return false;
+  }
+  for (std::uint64_t index = 0; index < count; ++index) {
+    Added one{};
+    if (!in.value(one.source) || one.source >= sources.size()) {
+      return false;
+    }
+    for (std::string_view& part : one.texts) {
+      if (!in.text(part)) {
+        return false;
+      }
+    }
+    // Every table holds valid identifiers only.
+    pellamar::ObjectIdentifier identifier;
+    if (pellamar::ObjectIdentifier::fromContents(
+            {reinterpret_cast<const std::uint8_t*>(one.texts[0].data()), one.texts[0].size()},
+            identifier)) {
+      return false;
+    }
+    added.push_back(one);
+  }
+  if (!in.atEnd() || sources_.size() + sources.size() > UINT16_MAX) {
+    return false;
+  }
+  const auto first = static_cast<std::uint16_t>(sources_.size());
+  for (NameSource& source : sources) {
+    addSource(source.kind, std::move(source.path));
+  }
+  for (std::string& warning : warnings) {
+    addWarning(std::move(warning));
+  }
+  for (const Added& one : added) {
+    const auto& [contents, name, module, description] = one.texts;
+    add(static_cast<std::uint16_t>(first + one.source),
+        {reinterpret_cast<const std::uint8_t*>(contents.data()), contents.size()}, name, module,
+        description);
+  }
+  return true;
+}
+
 void NameDatabase::finish() {
   text_ = {arena_.data(), arena_.size()};
   std::stable_sort(records_.begin(), records_.end(), [this](const Record& a, const Record& b) {

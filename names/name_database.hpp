@@ -119,6 +119,12 @@ class NameDatabase {
   // A problem met in reading a source, kept with the names so that a
   // cached table repeats it.
   void addWarning(std::string warning);
+  // What was added so far (sources, names and warnings) as octets, and
+  // back into another table being built: a reader in a child process
+  // hands its names over so. addExported() returns false, adding nothing,
+  // for octets that exportAdded() did not write.
+  std::string exportAdded() const;
+  bool addExported(std::string_view exported);
   // Orders and indexes the names; the queries below need it.
   void finish();
 

@@ -7,10 +7,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <utility>
 
+#include "child_reading.hpp"
 #include "source_readers.hpp"
 
 namespace {
@@ -174,6 +177,43 @@ SourceFiles sourceFiles(const NameLocations& locations) {
   return files;
 }
 
+// libsmi reads all of Debian's IETF and IANA modules in under 2 seconds:
+// thirty times as long is a parser that will not end.
+constexpr std::chrono::seconds MibReadingLimit{60};
+// OpenLDAP's parser reads every schema Debian ships in a tenth of that.
+constexpr std::chrono::seconds SchemaReadingLimit{20};
+
+// Reads `files` with `read` in a child process, with `parser` (its name in
+// messages) given `limit`. When the child fails, the file it was on is
+// reported and left out, and the others are read again.
+void readInChildren(NameDatabase& names, std::vector<std::string> files, std::string_view parser,
+                    std::chrono::milliseconds limit,
+                    const std::function<void(NameDatabase&, const std::vector<std::string>&,
+                                             ReadingProgress&)>& read) {
+  for (;;) {
+    const auto fault = readInChild(
+        names, [&](NameDatabase& part, ReadingProgress& progress) { read(part, files, progress); },
+        limit);
+    if (!fault) {
+      return;
+    }
+    // The child may name a file by another path to it, through a link.
+    const FileState blamed = stateOf(fault->file);
+    const auto at = std::find_if(files.begin(), files.end(), [&](const std::string& file) {
+      return file == fault->file || (blamed.exists && stateOf(file).identity == blamed.identity);
+    });
+    if (at == files.end()) {
+      names.addWarning(std::string(parser) + " " + fault->reason +
+                       (fault->file.empty() ? "" : " reading " + fault->file) +
+                       "; the names of its files are left out");
+      return;
+    }
+    names.addWarning(*at + ": " + std::string(parser) + " " + fault->reason +
+                     " reading it; its names are left out");
+    files.erase(at);
+  }
+}
+
 NameDatabase readSources(const SourceFiles& files, const NameLocations& locations) {
   NameDatabase names;
   for (const std::string& path : files.namesFiles) {
@@ -184,10 +224,26 @@ NameDatabase readSources(const SourceFiles& files, const NameLocations& location
     readDumpasn1(names, *files.dumpasn1File);
   }
   if (!files.mibFiles.empty()) {
-    readMibs(names, files.mibFiles, locations.mibDirectories);
+    const OldModuleNames oldNames(locations.mibDirectories);
+    std::vector<std::string> directories = locations.mibDirectories;
+    if (!oldNames.directory().empty()) {
+      directories.push_back(oldNames.directory());
+    }
+    readInChildren(names, files.mibFiles, "libsmi", MibReadingLimit,
+                   [&](NameDatabase& part, const std::vector<std::string>& mibFiles,
+                       ReadingProgress& progress) {
+                     readMibs(part, mibFiles, directories, progress, oldNames.directory());
+                   });
   }
-  for (const std::string& path : files.ldapFiles) {
-    readLdapSchema(names, path);
+  if (!files.ldapFiles.empty()) {
+    readInChildren(names, files.ldapFiles, "OpenLDAP's schema parser", SchemaReadingLimit,
+                   [](NameDatabase& part, const std::vector<std::string>& schemaFiles,
+                      ReadingProgress& progress) {
+                     for (const std::string& path : schemaFiles) {
+                       progress.reading(path);
+                       readLdapSchema(part, path);
+                     }
+                   });
   }
   for (const std::string& path : files.packagedFiles) {
     readNamesFile(names, SourceKind::PackagedNames, path);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "child_reading.hpp"
 #include "name_database.hpp"
 
 // OpenSSL's built-in object table: short names, with long names as their
@@ -28,9 +29,36 @@ void readEnterprises(NameDatabase& names, const std::string& path);
 
 // SNMP MIB modules (SMIv1 and SMIv2), read with libsmi: `files`, with the
 // modules they import looked for in `directories`. Names are qualified by
-// their module, as SNMP tools write them ("IF-MIB::ifDescr").
+// their module, as SNMP tools write them ("IF-MIB::ifDescr"); where two
+// modules name one node, an SMIv2 module's name comes first, as net-snmp
+// prefers it. A node below a label that does not resolve (an import not
+// found, a cycle of imports) is left out, and its module reported once.
+// `progress` is told each file as it is read; the modules in
+// `aliasDirectory` (see OldModuleNames) are read but give no names.
 void readMibs(NameDatabase& names, const std::vector<std::string>& files,
-              const std::vector<std::string>& directories);
+              const std::vector<std::string>& directories, ReadingProgress& progress,
+              const std::string& aliasDirectory = {});
+
+// Stand-ins for the module names that old modules import and later
+// modules replaced ("RFC-1213" for RFC1213-MIB, "RFC-1212" for the SMIv1
+// OBJECT-TYPE macro), as net-snmp maps them, written for libsmi to find
+// after the modules of `directories` into a temporary folder that goes
+// with this object. Only names that no file in `directories` has are
+// written.
+class OldModuleNames {
+ public:
+  explicit OldModuleNames(const std::vector<std::string>& directories);
+  ~OldModuleNames();
+  OldModuleNames(const OldModuleNames&) = delete;
+  OldModuleNames& operator=(const OldModuleNames&) = delete;
+
+  // The folder, empty when none could be made.
+  const std::string& directory() const { return directory_; }
+
+ private:
+  std::string directory_;
+  std::vector<std::string> files_;
+};
 
 // LDAP schema definitions (RFC 4512 attribute types and object classes) as
 // OpenLDAP keeps them: a .schema file of slapd.conf statements, or a .ldif

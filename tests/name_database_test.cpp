@@ -5,14 +5,21 @@
 #include "name_database.hpp"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
+#include <thread>
 
+#include "child_reading.hpp"
 #include "name_sources.hpp"
 #include "pellamar/readers.hpp"
 #include "pellamar/writers.hpp"
+#include "source_readers.hpp"
 
 namespace {
 
@@ -261,6 +268,185 @@ TEST(NameQueries, ChildrenAreOneArcBelowInNumericOrder) {
   EXPECT_EQ(found,
             " 1.3.6.1.4.1.9 1.3.6.1.4.1.311 1.3.6.1.4.1.311 1.3.6.1.4.1.99997 1.3.6.1.4.1.99998 "
             "1.3.6.1.4.1.99999");
+}
+
+// SNMP modules as net-snmp reads them (tests/data/names/snmp): old module
+// names mapped, SMIv2 modules first, cycles of imports, and a module that
+// crashes libsmi.
+const NameDatabase& snmpDatabase() {
+  static const NameDatabase names = [] {
+    NameLocations locations;
+    locations.mibDirectories = {Data + "/snmp"};
+    return loadNames(locations);
+  }();
+  return names;
+}
+
+struct SnmpRow {
+  const char* row;
+  const char* text;
+  // The identifier dotted, with the arcs after the name; empty when the
+  // name must give none.
+  const char* identifier;
+};
+
+const SnmpRow SnmpRows[] = {
+    {"imports_from_replaced_module_names", "OLD-STYLE-MIB::oldStyleCount", "1.3.6.1.2.1.4242.1"},
+    {"label_of_a_cycle_resolved_where_it_is_defined", "LOOP-TWO-MIB::loopTwo",
+     "1.3.6.1.2.1.4300.2"},
+    {"cycle_that_never_resolves", "cycleA", ""},
+    {"below_a_cycle", "cycleALeaf", ""},
+    {"other_side_of_the_cycle", "cycleB", ""},
+    {"smiv1_module_still_read", "RFC1213-MIB::sysDescr.0", "1.3.6.1.2.1.1.1.0"},
+};
+
+class SnmpReading : public testing::TestWithParam<SnmpRow> {};
+
+TEST_P(SnmpReading, GivesTheIdentifierNetSnmpGives) {
+  const SnmpRow& row = GetParam();
+  const NameReading reading = snmpDatabase().read(row.text);
+  std::string found;
+  for (const Name& name : reading.candidates) {
+    addTo(found, name.dotted() + (reading.arcsBelow.empty() ? "" : "." + reading.arcsBelow));
+  }
+  EXPECT_EQ(found, row.identifier);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, SnmpReading, testing::ValuesIn(SnmpRows),
+                         [](const auto& row) { return std::string(row.param.row); });
+
+TEST(SnmpModules, Smiv2ModuleNamesANodeFirst) {
+  Description description;
+  snmpDatabase().describe(identifierOf("1.3.6.1.2.1.1.1.0"), description);
+  EXPECT_EQ(description.nearest.label(), "SNMPv2-MIB::sysDescr.0");
+}
+
+TEST(SnmpModules, NothingIsFiledUnderTheStandInForUnresolvedLabels) {
+  std::size_t mibNames = 0;
+  for (const Name& name : snmpDatabase().matching("*")) {
+    if (name.source->kind == SourceKind::SnmpMib) {
+      ++mibNames;
+      EXPECT_FALSE(name.dotted().starts_with("0.")) << name.qualified() << " " << name.dotted();
+    }
+  }
+  EXPECT_GT(mibNames, 10U);
+}
+
+TEST(SnmpModules, ModulesThatCannotBeReadWholeAreReportedOnce) {
+  std::vector<std::string> warnings = snmpDatabase().warnings();
+  std::sort(warnings.begin(), warnings.end());
+  ASSERT_EQ(warnings.size(), 3U);
+  // Under AddressSanitizer the crash is reported as the status it exits with.
+  EXPECT_TRUE(warnings[0].starts_with(Data + "/snmp/CRASH-TC: libsmi ")) << warnings[0];
+  EXPECT_TRUE(warnings[0].ends_with(" reading it; its names are left out")) << warnings[0];
+  EXPECT_EQ(warnings[1], Data +
+                             "/snmp/CYCLE-A-MIB: the 2 names under cycleB are left out, as no "
+                             "module read resolves it");
+  EXPECT_EQ(warnings[2], Data +
+                             "/snmp/CYCLE-B-MIB: the name under cycleA is left out, as no module "
+                             "read resolves it");
+}
+
+TEST(SnmpModules, OldModuleNamesStandInOnlyWhereNoFileHasThem) {
+  const std::string folder = [] {
+    const OldModuleNames oldNames({Data + "/snmp"});
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(oldNames.directory())) {
+      written.push_back(entry.path().filename().string());
+    }
+    std::sort(written.begin(), written.end());
+    std::string list;
+    for (const std::string& name : written) {
+      addTo(list, name);
+    }
+    // RFC1066-MIB is RFC1156-MIB, which is RFC1158-MIB, which is RFC1213-MIB;
+    // RFC1065-SMI is RFC1155-SMI, which is SNMPv2-SMI.
+    EXPECT_EQ(list,
+              "RFC-1212 RFC-1213 RFC1065-SMI RFC1066-MIB RFC1155-SMI RFC1156-MIB RFC1158-MIB "
+              "RFC1212");
+    std::ifstream renamed(oldNames.directory() + "/RFC1066-MIB");
+    std::string first;
+    std::getline(renamed, first);
+    EXPECT_EQ(first, "RFC1066-MIB DEFINITIONS ::= BEGIN");
+    return oldNames.directory();
+  }();
+  EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+struct ChildRow {
+  const char* row;
+  // What the reader does after saying it reads "first.mib".
+  void (*read)(NameDatabase&);
+  // The fault's reason, empty when the names are handed over.
+  const char* reason;
+};
+
+void addsOneName(NameDatabase& names) {
+  const std::uint16_t source = names.addSource(SourceKind::SnmpMib, "first.mib");
+  names.add(source, identifierOf("1.3.6.1.4.1.99999.7").octets(), "handedOver", "CHILD-MIB",
+            "a description");
+  names.addWarning("first.mib:3: a warning from the child");
+}
+
+const ChildRow ChildRows[] = {
+    {"hands_over_sources_names_and_warnings", addsOneName, ""},
+    {"crash", [](NameDatabase&) { std::abort(); }, "crashed (Aborted)"},
+    {"hang", [](NameDatabase&) { std::this_thread::sleep_for(std::chrono::seconds(30)); },
+     "took longer than 1 second"},
+    {"throws", [](NameDatabase&) { throw std::length_error("too many names"); },
+     "ran out of memory or met an internal error"},
+    {"exits", [](NameDatabase&) { _exit(3); }, "ended with status 3"},
+};
+
+class ChildReading : public testing::TestWithParam<ChildRow> {};
+
+TEST_P(ChildReading, CostsOnlyTheChild) {
+  const ChildRow& row = GetParam();
+  NameDatabase names;
+  names.addSource(SourceKind::UserNames, "earlier.names");
+  const auto fault = readInChild(
+      names,
+      [&row](NameDatabase& part, ReadingProgress& progress) {
+        progress.reading("first.mib");
+        row.read(part);
+      },
+      std::chrono::seconds(1));
+  if (std::string_view(row.reason).empty()) {
+    ASSERT_FALSE(fault) << fault->reason;
+    ASSERT_EQ(names.sources().size(), 2U);
+    EXPECT_EQ(names.sources()[1].path, "first.mib");
+    EXPECT_EQ(names.sources()[1].names, 1U);
+    EXPECT_EQ(names.warnings(), std::vector<std::string>{"first.mib:3: a warning from the child"});
+    names.finish();
+    const auto found = names.namesOf(identifierOf("1.3.6.1.4.1.99999.7").octets());
+    ASSERT_EQ(found.size(), 1U);
+    EXPECT_EQ(found[0].qualified(), "CHILD-MIB::handedOver");
+    EXPECT_EQ(found[0].description, "a description");
+    return;
+  }
+  ASSERT_TRUE(fault);
+  EXPECT_EQ(fault->file, "first.mib");
+  EXPECT_EQ(fault->reason, row.reason);
+  EXPECT_EQ(names.sources().size(), 1U);
+  EXPECT_TRUE(names.warnings().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ChildReading, testing::ValuesIn(ChildRows),
+                         [](const auto& row) { return std::string(row.param.row); });
+
+TEST(ChildReading, RefusesAHandOverThatIsNotWhole) {
+  NameDatabase part;
+  addsOneName(part);
+  const std::string exported = part.exportAdded();
+  NameDatabase names;
+  EXPECT_TRUE(names.addExported(exported));
+  for (const std::size_t cut :
+       {std::size_t{0}, std::size_t{1}, exported.size() / 2, exported.size() - 1}) {
+    NameDatabase other;
+    EXPECT_FALSE(other.addExported(std::string_view(exported).substr(0, cut))) << cut;
+    EXPECT_TRUE(other.sources().empty());
+  }
+  EXPECT_FALSE(NameDatabase().addExported(exported + "x"));
 }
 
 class NameCache : public testing::Test {

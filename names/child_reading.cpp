@@ -1,0 +1,159 @@
+#include "child_reading.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+
+namespace {
+
+// The child's status when `read` threw: no parser of ours exits so.
+constexpr int ThrewStatus = 125;
+
+// Writes all of `data`, through interruptions; false when the reader is gone.
+bool writeAll(int descriptor, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t written = write(descriptor, data.data(), data.size());
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    if (written <= 0) {
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+std::string secondsText(std::chrono::milliseconds limit) {
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limit).count();
+  return seconds == 1 ? "1 second" : std::to_string(seconds) + " seconds";
+}
+
+std::string reasonOf(int status) {
+  if (WIFSIGNALED(status)) {
+    const char* name = strsignal(WTERMSIG(status));
+    return std::string("crashed (") + (name != nullptr ? name : "unknown signal") + ")";
+  }
+  if (WIFEXITED(status) && WEXITSTATUS(status) == ThrewStatus) {
+    return "ran out of memory or met an internal error";
+  }
+  return "ended with status " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+}
+
+// Reads what the child writes until it closes its end, or `deadline`.
+// False when the deadline came first.
+bool readUntilClosed(int descriptor, std::string& received,
+                     std::chrono::steady_clock::time_point deadline) {
+  constexpr std::size_t Chunk = 65536;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      return false;
+    }
+    pollfd wanted{descriptor, POLLIN, 0};
+    const int ready =
+        poll(&wanted, 1, static_cast<int>(std::min<long long>(left.count(), INT32_MAX)));
+    if (ready < 0 && errno == EINTR) {
+      continue;
+    }
+    if (ready == 0) {
+      return false;
+    }
+    if (ready < 0) {
+      return true;
+    }
+    const std::size_t start = received.size();
+    received.resize(start + Chunk);
+    const ssize_t count = read(descriptor, received.data() + start, Chunk);
+    received.resize(start + static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
+    if (count == 0 || (count < 0 && errno != EINTR && errno != EAGAIN)) {
+      return true;
+    }
+  }
+}
+
+}  // namespace
+
+ReadingProgress::ReadingProgress() {
+  void* mapped = mmap(nullptr, Room, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  shared_ = mapped == MAP_FAILED ? nullptr : static_cast<char*>(mapped);
+  if (shared_ != nullptr) {
+    shared_[0] = '\0';
+  }
+}
+
+ReadingProgress::~ReadingProgress() {
+  if (shared_ != nullptr) {
+    munmap(shared_, Room);
+  }
+}
+
+void ReadingProgress::reading(std::string_view path) {
+  if (shared_ != nullptr) {
+    const std::size_t size = std::min(path.size(), Room - 1);
+    std::memcpy(shared_, path.data(), size);
+    shared_[size] = '\0';
+  }
+}
+
+std::string ReadingProgress::current() const {
+  return shared_ != nullptr ? std::string(shared_, strnlen(shared_, Room)) : std::string();
+}
+
+std::optional<ChildFault> readInChild(
+    NameDatabase& names, const std::function<void(NameDatabase&, ReadingProgress&)>& read,
+    std::chrono::milliseconds limit) {
+  ReadingProgress progress;
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) {
+    read(names, progress);
+    return std::nullopt;
+  }
+  const pid_t child = fork();
+  if (child < 0) {
+    close(ends[0]);
+    close(ends[1]);
+    read(names, progress);
+    return std::nullopt;
+  }
+  if (child == 0) {
+    close(ends[0]);
+    // _exit: the parent's buffers and exit handlers are the parent's.
+    try {
+      NameDatabase part;
+      read(part, progress);
+      _exit(writeAll(ends[1], part.exportAdded()) ? 0 : 1);
+    } catch (...) {
+      _exit(ThrewStatus);
+    }
+  }
+  close(ends[1]);
+  std::string received;
+  const bool closed = readUntilClosed(ends[0], received, std::chrono::steady_clock::now() + limit);
+  close(ends[0]);
+  if (!closed) {
+    kill(child, SIGKILL);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!closed) {
+    return ChildFault{progress.current(), "took longer than " + secondsText(limit)};
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    return ChildFault{progress.current(), reasonOf(status)};
+  }
+  if (!names.addExported(received)) {
+    return ChildFault{progress.current(), "handed over a damaged table"};
+  }
+  return std::nullopt;
+}
