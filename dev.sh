@@ -13,7 +13,7 @@ packages=(cmake g++ make pkg-config dpkg-dev libgtest-dev googletest
   qt6-base-dev libgl-dev libegl-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils
   help2man lintian libcli11-dev libunistring-dev dumpasn1 python3 file time strace libssl-dev
   libbenchmark-dev clang clang-tidy libsmi2-dev libldap-dev slapd libwireshark-data python3-pydicom
-  smitools bc openssl ca-certificates)
+  smitools libsnmp-base bc openssl ca-certificates)
 # The web page: Emscripten builds it, Chromium and tidy test it.
 web_packages=(emscripten nodejs chromium tidy)
 

@@ -1,8 +1,29 @@
 #include "object_names.hpp"
 
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+// The names that come with Pellamar: PELLAMAR_NAMES_FROM_PROGRAM below the
+// folder the program is in, wherever it was installed.
+std::string packagedNamesDirectory() {
+  const std::unique_ptr<char, decltype(&std::free)> program(realpath("/proc/self/exe", nullptr),
+                                                            &std::free);
+  if (!program) {
+    return {};
+  }
+  std::string directory(program.get());
+  directory.erase(directory.rfind('/') + 1);
+  return directory + PELLAMAR_NAMES_FROM_PROGRAM;
+}
+
+}  // namespace
+
 ObjectNames::ObjectNames(Warnings& warnings, std::vector<std::string> namesFiles)
     : warnings_(warnings),
-      locations_(NameLocations::fromEnvironment(std::move(namesFiles), PELLAMAR_NAMES_DIR)) {}
+      locations_(NameLocations::fromEnvironment(std::move(namesFiles), packagedNamesDirectory())) {}
 
 const NameDatabase& ObjectNames::database() {
   if (!database_) {

@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const std::string& cache = workFile(".cache");
-  require(names.save(cache, "fuzz"));
+  require(!names.save(cache, "fuzz"));
   NameDatabase loaded;
   require(loaded.load(cache, "fuzz") && loaded.size() == names.size());
   // The input as a cache of its own: refused or loaded, never a fault.

@@ -216,8 +216,13 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
   for (SmiModule* module = smiGetFirstModule(); module != nullptr;
        module = smiGetNextModule(module)) {
     const std::string from = module->path != nullptr ? module->path : "";
-    if (!unparsedFiles.contains(from) &&
-        (aliasDirectory.empty() || !from.starts_with(aliasDirectory + "/"))) {
+    if (!aliasDirectory.empty() && from.starts_with(aliasDirectory + "/")) {
+      continue;
+    }
+    if (unparsedFiles.contains(from)) {
+      // Listed among the sources, with no names.
+      names.addSource(SourceKind::SnmpMib, from);
+    } else {
       modules.push_back({module, 0, {}});
     }
   }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -164,7 +165,34 @@ class CacheReader {
   std::size_t at_;
 };
 
-constexpr std::string_view CacheMagic = "pellamar names cache 4\n";
+constexpr std::string_view CacheMagic = "pellamar names cache 5\n";
+
+// A checksum of the cache's body, so that a cache changed after it was
+// written, by damage or by hand, is rebuilt rather than believed. Four
+// lanes of eight octets keep it near the speed of memory: it is worked
+// out over the whole cache on every run that uses it.
+std::uint64_t checksumOf(std::string_view data) {
+  constexpr std::uint64_t Multiplier = 0x9E3779B97F4A7C15ULL;
+  constexpr int Rotation = 31;
+  constexpr std::size_t Lanes = 4;
+  std::array<std::uint64_t, Lanes> lanes = {1, 2, 3, 4};
+  std::size_t at = 0;
+  for (; data.size() - at >= Lanes * sizeof(std::uint64_t); at += Lanes * sizeof(std::uint64_t)) {
+    for (std::size_t lane = 0; lane < Lanes; ++lane) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, data.data() + at + lane * sizeof word, sizeof word);
+      lanes[lane] = std::rotl(lanes[lane] ^ word, Rotation) * Multiplier;
+    }
+  }
+  std::uint64_t sum = data.size();
+  for (; at < data.size(); ++at) {
+    sum = (sum ^ static_cast<std::uint8_t>(data[at])) * HashPrime;
+  }
+  for (const std::uint64_t lane : lanes) {
+    sum = std::rotl(sum ^ lane, Rotation) * Multiplier;
+  }
+  return sum;
+}
 
 }  // namespace
 
@@ -810,8 +838,10 @@ std::vector<Name> NameDatabase::childrenOf(std::span<const std::uint8_t> content
   return found;
 }
 
-bool NameDatabase::save(const std::string& path, std::string_view fingerprint) const {
+std::error_code NameDatabase::save(const std::string& path, std::string_view fingerprint) const {
   std::string out(CacheMagic);
+  putValue(out, std::uint64_t{0});
+  const std::size_t bodyStart = out.size();
   putText(out, fingerprint);
   putValue(out, static_cast<std::uint64_t>(sources_.size()));
   for (const NameSource& source : sources_) {
@@ -828,16 +858,34 @@ bool NameDatabase::save(const std::string& path, std::string_view fingerprint) c
   putArray(out, index_);
   putArray(out, filter_);
   putArray(out, std::span<const char>(text_.data(), text_.size()));
+  const std::uint64_t checksum = checksumOf(std::string_view(out).substr(bodyStart));
+  std::memcpy(out.data() + CacheMagic.size(), &checksum, sizeof checksum);
   // Written aside and renamed, so that a reader never sees half a cache.
   const std::string temporary = path + ".new" + std::to_string(getpid());
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (!file.write(out.data(), static_cast<std::streamsize>(out.size())) || !file.flush()) {
-      std::remove(temporary.c_str());
-      return false;
-    }
+  const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (descriptor < 0) {
+    return {errno, std::generic_category()};
   }
-  return std::rename(temporary.c_str(), path.c_str()) == 0;
+  std::string_view left = out;
+  while (!left.empty()) {
+    const ssize_t written = write(descriptor, left.data(), left.size());
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    if (written <= 0) {
+      const std::error_code error(written < 0 ? errno : ENOSPC, std::generic_category());
+      close(descriptor);
+      std::remove(temporary.c_str());
+      return error;
+    }
+    left.remove_prefix(static_cast<std::size_t>(written));
+  }
+  if (close(descriptor) != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    const std::error_code error(errno, std::generic_category());
+    std::remove(temporary.c_str());
+    return error;
+  }
+  return {};
 }
 
 bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
@@ -865,8 +913,11 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   CacheReader in(data, CacheMagic.size());
   NameDatabase loaded;
   std::string_view text;
+  std::uint64_t checksum = 0;
   std::uint64_t count = 0;
-  if (!in.text(text) || text != fingerprint || !in.value(count)) {
+  if (!in.value(checksum) || !in.text(text) || text != fingerprint ||
+      checksum != checksumOf(data.substr(CacheMagic.size() + sizeof checksum)) ||
+      !in.value(count)) {
     return false;
   }
   for (std::uint64_t index = 0; index < count; ++index) {

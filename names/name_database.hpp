@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "pellamar/object_identifier.hpp"
@@ -155,10 +156,11 @@ class NameDatabase {
   // their arcs.
   std::vector<Name> childrenOf(std::span<const std::uint8_t> contents) const;
 
-  // The table as a cache file, and back. load() returns false, leaving
-  // the table empty, when the file is missing, damaged or was written for
-  // another `fingerprint`.
-  bool save(const std::string& path, std::string_view fingerprint) const;
+  // The table as a cache file, and back. save() returns what kept it from
+  // writing the file, if anything. load() returns false, leaving the table
+  // empty, when the file is missing, was written for another
+  // `fingerprint`, or does not match the checksum it was written with.
+  std::error_code save(const std::string& path, std::string_view fingerprint) const;
   bool load(const std::string& path, std::string_view fingerprint);
 
  private:

@@ -344,9 +344,13 @@ NameDatabase loadNames(const NameLocations& locations) {
   }
   names = readSources(files, locations);
   if (!locations.cacheFile.empty()) {
-    // A cache that cannot be written costs time, not names: nothing is said.
+    // A cache that cannot be written costs every run the time to read the
+    // sources again: said once, with the warnings of the sources.
     makeDirectories(locations.cacheFile);
-    names.save(locations.cacheFile, files.fingerprint);
+    if (const std::error_code error = names.save(locations.cacheFile, files.fingerprint)) {
+      names.addWarning("cannot write the names cache " + locations.cacheFile + ": " +
+                       error.message() + "; every run reads the sources again");
+    }
   }
   return names;
 }

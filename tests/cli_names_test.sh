@@ -132,8 +132,8 @@ MIBDIRS=$mibs expect names_children_of_unknown 1 "" \
   "pellamar-cli: 1:1: No source names an arc below 2.999." names --children 2.999
 MIBDIRS=$mibs program=bash expect names_sources 0 "OpenSSL
 SNMP MIB${tab}0${tab}$mibs/BROKEN-MIB
-SNMP MIB${tab}6${tab}$mibs/IF-MIB
-SNMP MIB${tab}7${tab}$mibs/SNMPv2-SMI" \
+SNMP MIB${tab}7${tab}$mibs/SNMPv2-SMI
+SNMP MIB${tab}6${tab}$mibs/IF-MIB" \
   "pellamar-cli: warning: $mibs/BROKEN-MIB:8: syntax error, unexpected LOWERCASE_IDENTIFIER, expecting OBJECT; the other names are used" \
   -c '"$0" names --sources --tsv | sed "s/^OpenSSL\t.*/OpenSSL/"' "$cli"
 expect names_sources_say_what_gives_them 0 \
@@ -156,7 +156,43 @@ printf '1.3.6.1.4.1.99999.5 \033[31mred\tname\n' >"$work/controls.names"
 expect controls_in_names 0 "KwYBBAGGjR8F${tab}1.3.6.1.4.1.99999.5${tab}[31mred${tab}${tab}names file${tab}${tab}$under_enterprises 5 }" "" \
   decode --tsv --names --names-file "$work/controls.names" KwYBBAGGjR8F
 
+# A module that crashes libsmi costs that module alone, never the command;
+# names below labels that do not resolve are never given under arc 0.
+snmp=$data/snmp
+MIBDIRS=$snmp expect module_that_crashes_libsmi 1 "1.3.6.1.2.1.1.1.0${tab}2B 06 01 02 01 01 01 00${tab}KwYBAgEBAQA=${tab}06 08 2B 06 01 02 01 01 01 00${tab}BggrBgECAQEBAA==
+OLD-STYLE-MIB::oldStyleCount${tab}2B 06 01 02 01 A1 12 01${tab}KwYBAgGhEgE=${tab}06 08 2B 06 01 02 01 A1 12 01${tab}BggrBgECAaESAQ==" \
+  "~^pellamar-cli: warning: $snmp/CRASH-TC: libsmi [^
+]+ reading it; its names are left out
+pellamar-cli: warning: $snmp/CYCLE-A-MIB: the 2 names under cycleB are left out, as no module read resolves it
+pellamar-cli: warning: $snmp/CYCLE-B-MIB: the name under cycleA is left out, as no module read resolves it
+pellamar-cli: 3:1: No identifier is named \"cycleA\" by any source of names; names are matched exactly, in the case written.\$" \
+  encode --tsv 1.3.6.1.2.1.1.1.0 OLD-STYLE-MIB::oldStyleCount cycleA
+MIBDIRS=$snmp program=bash expect smiv2_module_first 0 "1.3.6.1.2.1.1.1.0${tab}SNMPv2-MIB::sysDescr.0" "" \
+  -c '"$0" decode --hex --tsv --names 2B06010201010100 | cut -f2,4' "$cli"
+
+# The names that come with Pellamar are found from where the program is, as
+# a package installs them.
+mkdir -p "$work/prefix/bin" "$work/prefix/share/pellamar/names"
+cp "$cli" "$work/prefix/bin/"
+cp "$(dirname "$0")/../data/names/dicom.names" "$work/prefix/share/pellamar/names/"
+program=bash expect packaged_names_beside_the_program 0 "ExplicitVRLittleEndian${tab}1.2.840.10008.1.2.1" "" \
+  -c 'env -u PELLAMAR_NAMES_DIRS "$0" encode --json ExplicitVRLittleEndian | python3 -c "import json, sys
+item = json.load(sys.stdin)
+print(item[\"item\"] + \"\\t\" + item[\"identifier\"])"' "$work/prefix/bin/pellamar-cli"
+
 # Debian's own files, where they are installed.
+# Each module of net-snmp's own (package libsnmp-base) alone, without the
+# modules it imports: libsmi crashes on some, which must cost no command.
+if compgen -G "/usr/share/snmp/mibs/*.txt" >/dev/null; then
+  for module in /usr/share/snmp/mibs/*.txt; do
+    mkdir -p "$work/alone/$(basename "$module")"
+    cp "$module" "$work/alone/$(basename "$module")/"
+    MIBDIRS=$work/alone/$(basename "$module") program=bash expect "alone_$(basename "$module")" 0 \
+      "1.2.3${tab}2A 03" "" -c '"$0" encode --tsv 1.2.3 2>/dev/null | cut -f1,2' "$cli"
+  done
+else
+  echo "skipped each_net_snmp_module_alone: /usr/share/snmp/mibs has no module (package libsnmp-base)"
+fi
 if [ -r /etc/ldap/schema/core.schema ]; then
   program=bash expect debian_ldap_schema 0 "  LDAP schema      givenName, gn (/etc/ldap/schema/core.schema)" "" \
     -c 'env -u PELLAMAR_LDAP_SCHEMAS "$0" encode 2.5.4.42 | grep "LDAP schema"' "$cli"

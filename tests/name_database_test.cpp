@@ -481,8 +481,9 @@ TEST_F(NameCache, IsUsedUntilASourceChanges) {
 
 TEST_F(NameCache, RefusesAnotherFingerprintAndDamage) {
   const std::string path = (directory_ / "names.cache").string();
-  EXPECT_FALSE(database().save((directory_ / "no such folder" / "names.cache").string(), "x"));
-  ASSERT_TRUE(database().save(path, "fingerprint"));
+  EXPECT_EQ(database().save((directory_ / "no such folder" / "names.cache").string(), "x"),
+            std::errc::no_such_file_or_directory);
+  ASSERT_FALSE(database().save(path, "fingerprint"));
   NameDatabase loaded;
   EXPECT_FALSE(loaded.load(path, "another"));
   ASSERT_TRUE(loaded.load(path, "fingerprint"));
@@ -496,8 +497,44 @@ TEST_F(NameCache, RefusesAnotherFingerprintAndDamage) {
     NameDatabase damaged;
     EXPECT_FALSE(damaged.load(path, "fingerprint")) << "cut at " << cut;
     EXPECT_EQ(damaged.size(), 0U);
-    ASSERT_TRUE(database().save(path, "fingerprint"));
+    ASSERT_FALSE(database().save(path, "fingerprint"));
   }
+}
+
+TEST_F(NameCache, IsRebuiltWhenItsBodyWasChanged) {
+  const std::string names = (directory_ / "mine.names").string();
+  std::ofstream(names) << "1.3.6.1.4.1.99999.9 rsaEncryption\n";
+  NameLocations locations;
+  locations.namesFiles = {names};
+  locations.cacheFile = (directory_ / "names.cache").string();
+  loadNames(locations);
+  // One letter changed in place: the same size and time, as an editor or
+  // a damaged disk leaves it.
+  const auto written = std::filesystem::last_write_time(locations.cacheFile);
+  {
+    std::fstream cache(locations.cacheFile, std::ios::in | std::ios::out | std::ios::binary);
+    const std::string body((std::istreambuf_iterator<char>(cache)), {});
+    const std::size_t at = body.find("rsaEncryption");
+    ASSERT_NE(at, std::string::npos);
+    cache.seekp(static_cast<std::streamoff>(at + 12));
+    cache.put('X');
+  }
+  std::filesystem::last_write_time(locations.cacheFile, written);
+  const NameDatabase loaded = loadNames(locations);
+  EXPECT_FALSE(loaded.cached());
+  const auto found = loaded.namesOf(identifierOf("1.3.6.1.4.1.99999.9").octets());
+  ASSERT_EQ(found.size(), 1U);
+  EXPECT_EQ(found.front().name, "rsaEncryption");
+}
+
+TEST_F(NameCache, ThatCannotBeWrittenIsSaidOnce) {
+  std::ofstream(directory_ / "file") << "not a folder\n";
+  NameLocations locations;
+  locations.cacheFile = (directory_ / "file" / "names.cache").string();
+  const NameDatabase loaded = loadNames(locations);
+  EXPECT_EQ(loaded.warnings(),
+            std::vector<std::string>{"cannot write the names cache " + locations.cacheFile +
+                                     ": Not a directory; every run reads the sources again"});
 }
 
 }  // namespace
