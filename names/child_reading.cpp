@@ -127,6 +127,12 @@ std::optional<ChildFault> readInChild(
   }
   if (child == 0) {
     close(ends[0]);
+    // What the parsers, or a sanitizer's report of their crash, would
+    // write is no output of the command's: the parent words the fault.
+    if (const int null = open("/dev/null", O_WRONLY | O_CLOEXEC); null >= 0) {
+      dup2(null, STDOUT_FILENO);
+      dup2(null, STDERR_FILENO);
+    }
     // _exit: the parent's buffers and exit handlers are the parent's.
     try {
       NameDatabase part;
