@@ -256,15 +256,40 @@ std::optional<Failure> ItemConverter::readName(const ItemText& item, ObjectIdent
     ObjectIdentifier::fromContents(name.contents, named);
     return named;
   };
+  constexpr std::size_t shown = 3;
   if (reading.candidates.empty()) {
+    std::string suggestions;
+    std::vector<std::string_view> spellings;
+    for (const Name& name : reading.otherCase) {
+      if (std::find(spellings.begin(), spellings.end(), name.name) == spellings.end()) {
+        spellings.push_back(name.name);
+      }
+    }
+    for (std::size_t index = 0; index < spellings.size() && index < shown; ++index) {
+      suggestions += (index == 0                                            ? " Did you mean "
+                      : index + 1 == spellings.size() || index + 1 == shown ? " or "
+                                                                            : ", ");
+      suggestions += quoted(spellings[index]);
+    }
+    if (!suggestions.empty()) {
+      suggestions += "?";
+    }
     return Failure{item.column, "No identifier is named " + quoted(text) +
-                                    " by any source of names; names are matched exactly, in the "
-                                    "case written."};
+                                    " by any source of names; names are matched in the case "
+                                    "written, LDAP's in any case." +
+                                    suggestions};
   }
   if (reading.candidates.size() > 1) {
-    std::string identifiers;
-    constexpr std::size_t shown = 3;
+    // Each candidate with the qualified name that picks it, where one does:
+    // two names of one module or one kind of source are told apart only by
+    // their identifiers.
     const auto& found = reading.candidates;
+    std::vector<std::string> forms;
+    for (const Name& name : found) {
+      forms.push_back(name.unambiguous());
+    }
+    bool anyForm = false;
+    std::string identifiers;
     for (std::size_t index = 0; index < found.size() && index < shown; ++index) {
       if (index > 0) {
         identifiers += ", ";
@@ -272,8 +297,9 @@ std::optional<Failure> ItemConverter::readName(const ItemText& item, ObjectIdent
       identifiers.append(quoted(dotted(identifierOf(found[index]))))
           .append(" (")
           .append(kindName(found[index].source->kind));
-      if (!found[index].module.empty()) {
-        identifiers.append(" ").append(found[index].module);
+      if (std::count(forms.begin(), forms.end(), forms[index]) == 1) {
+        identifiers.append(", ").append(forms[index]);
+        anyForm = true;
       }
       identifiers += ')';
     }
@@ -281,7 +307,9 @@ std::optional<Failure> ItemConverter::readName(const ItemText& item, ObjectIdent
       identifiers += " and " + std::to_string(found.size() - shown) + " more";
     }
     return Failure{item.column, "The name " + quoted(text) + " is ambiguous: it names " +
-                                    identifiers + "; give the identifier instead."};
+                                    identifiers + "; give " +
+                                    (anyForm ? "the qualified name or " : "") +
+                                    "the identifier instead."};
   }
   identifier = identifierOf(reading.candidates.front());
   if (!reading.arcsBelow.empty()) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "item_text.hpp"
 #include "pellamar/readers.hpp"
 #include "pellamar/writers.hpp"
 
@@ -128,9 +129,17 @@ bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands, 
       if (const auto error = pellamar::readIdentifier(operand, identifier)) {
         const NameReading reading = database.read(operand);
         if (reading.candidates.size() != 1 || !reading.arcsBelow.empty()) {
+          // An operand that starts as a number was meant as an identifier;
+          // one that holds controls is described by its characters.
+          const bool named = !operand.empty() && (operand.front() < '0' || operand.front() > '9') &&
+                             firstUnprintable(operand) == operand.size();
           diagnostics.report(
               number, 1,
-              pellamar::describe(*error, operand, pellamar::latin1Place(*error, operand)));
+              !named ? pellamar::describe(*error, operand, pellamar::latin1Place(*error, operand))
+              : reading.candidates.size() > 1
+                  ? "The name \"" + operand +
+                        "\" is ambiguous; give the qualified name or the identifier instead."
+                  : "No identifier is named \"" + operand + "\" by any source of names.");
           allFound = false;
           continue;
         }

@@ -61,6 +61,25 @@ std::uint64_t hashOf(std::span<const std::uint8_t> octets) {
   return hash;
 }
 
+constexpr char lowerCase(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The hash of a name in lower case, which the index of names is ordered by.
+std::uint64_t foldedHash(std::string_view text) {
+  std::uint64_t hash = HashStart;
+  for (const char c : text) {
+    hash = hashOctet(hash, static_cast<std::uint8_t>(lowerCase(c)));
+  }
+  return hash;
+}
+
+bool equalFolded(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return lowerCase(x) == lowerCase(y);
+         });
+}
+
 bool equal(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
 }
@@ -233,6 +252,33 @@ std::string Name::shown() const {
     return std::string(name) + " (" + std::string(description) + ")";
   }
   return qualified();
+}
+
+std::string_view qualifierOf(SourceKind kind) {
+  switch (kind) {
+    case SourceKind::UserNames:
+      return "names";
+    case SourceKind::OpenSsl:
+      return "OpenSSL";
+    case SourceKind::Dumpasn1:
+      return "dumpasn1";
+    case SourceKind::SnmpMib:
+      return "SNMP";
+    case SourceKind::LdapSchema:
+      return "LDAP";
+    case SourceKind::PackagedNames:
+      return "packaged";
+    case SourceKind::Enterprises:
+      return "enterprise";
+  }
+  return {};
+}
+
+std::string Name::unambiguous() const {
+  if (!module.empty()) {
+    return qualified();
+  }
+  return std::string(qualifierOf(source->kind)).append("::").append(name);
 }
 
 std::string NearestNames::label() const {
@@ -482,6 +528,25 @@ void NameDatabase::indexEntries() {
     }
   }
   describeEntries();
+  indexNames();
+}
+
+void NameDatabase::indexNames() {
+  nameKeys_.clear();
+  nameKeys_.reserve(records_.size());
+  for (std::size_t index = 0; index < records_.size(); ++index) {
+    const Record& record = records_[index];
+    const auto at = static_cast<std::uint32_t>(index);
+    nameKeys_.push_back({foldedHash(text(record.name)), at, 0});
+    if (sources_[record.source].kind == SourceKind::OpenSsl && record.description.size > 0 &&
+        text(record.description) != text(record.name)) {
+      nameKeys_.push_back({foldedHash(text(record.description)), at, 1});
+    }
+  }
+  std::sort(nameKeys_.begin(), nameKeys_.end(), [](const NameKey& a, const NameKey& b) {
+    return a.hash != b.hash ? a.hash < b.hash : a.record < b.record;
+  });
+  nameIndex_ = nameKeys_;
 }
 
 void NameDatabase::describeEntries() {
@@ -739,14 +804,23 @@ void NameDatabase::describe(const pellamar::ObjectIdentifier& identifier, Descri
   }
 }
 
-std::vector<Name> NameDatabase::named(std::string_view name, std::string_view module) const {
+std::vector<Name> NameDatabase::named(std::string_view name, std::string_view module,
+                                      bool anyCase) const {
   std::vector<Name> found;
-  for (const Record& record : table_) {
-    // OpenSSL's long names are names too ("givenName").
-    const bool spelled =
-        text(record.name) == name ||
-        (sources_[record.source].kind == SourceKind::OpenSsl && text(record.description) == name);
-    if (spelled && (module.empty() || text(record.module) == module)) {
+  const std::uint64_t hash = foldedHash(name);
+  const auto first =
+      std::lower_bound(nameIndex_.begin(), nameIndex_.end(), hash,
+                       [](const NameKey& key, std::uint64_t wanted) { return key.hash < wanted; });
+  for (auto key = first; key != nameIndex_.end() && key->hash == hash; ++key) {
+    const Record& record = table_[key->record];
+    const std::string_view spelling = text(key->longName != 0 ? record.description : record.name);
+    if (!(anyCase ? equalFolded(spelling, name) : spelling == name)) {
+      continue;
+    }
+    const SourceKind kind = sources_[record.source].kind;
+    const std::string_view recordModule = text(record.module);
+    if (module.empty() || recordModule == module ||
+        (recordModule.empty() && qualifierOf(kind) == module)) {
       found.push_back(nameOf(record));
     }
   }
@@ -759,29 +833,48 @@ std::vector<Name> NameDatabase::named(std::string_view name, std::string_view mo
 NameReading NameDatabase::read(std::string_view text) const {
   NameReading reading;
   // A name as written, which may hold "::" itself ("Foo::Bar Ltd"); then
-  // a module's name and a name; then either with arcs after it.
-  std::string_view module;
-  std::vector<Name> found = named(text, {});
-  if (const std::size_t colons = text.find("::");
-      found.empty() && colons != std::string_view::npos) {
-    module = text.substr(0, colons);
-    text.remove_prefix(colons + 2);
-    found = named(text, module);
-  }
+  // a module's name and a name; then either with arcs after it. LDAP's
+  // names are matched in any case when no name is spelled exactly so.
+  const auto find = [&](bool anyCase) {
+    std::string_view name = text;
+    std::string_view module;
+    std::vector<Name> found = named(name, {}, anyCase);
+    if (const std::size_t colons = name.find("::");
+        found.empty() && colons != std::string_view::npos) {
+      module = name.substr(0, colons);
+      name.remove_prefix(colons + 2);
+      found = named(name, module, anyCase);
+    }
+    reading.arcsBelow.clear();
+    if (found.empty()) {
+      const std::size_t dot = name.find('.');
+      const std::string_view arcs = dot == std::string_view::npos ? "" : name.substr(dot + 1);
+      if (!arcs.empty() && arcs.find_first_not_of("0123456789.") == std::string_view::npos) {
+        found = named(name.substr(0, dot), module, anyCase);
+        reading.arcsBelow = arcs;
+      }
+    }
+    return found;
+  };
+  std::vector<Name> found = find(false);
   if (found.empty()) {
-    const std::size_t dot = text.find('.');
-    const std::string_view arcs = dot == std::string_view::npos ? "" : text.substr(dot + 1);
-    if (!arcs.empty() && arcs.find_first_not_of("0123456789.") == std::string_view::npos) {
-      found = named(text.substr(0, dot), module);
-      reading.arcsBelow = arcs;
+    found = find(true);
+    reading.otherCase = found;
+    std::erase_if(found,
+                  [](const Name& name) { return name.source->kind != SourceKind::LdapSchema; });
+    if (!found.empty()) {
+      reading.otherCase.clear();
     }
   }
   if (found.empty()) {
+    reading.arcsBelow.clear();
     return reading;
   }
-  const SourceKind first = found.front().source->kind;
+  // The user's own names decide; every other source's identifiers are
+  // candidates alike.
+  const bool usersOwn = found.front().source->kind == SourceKind::UserNames;
   for (const Name& name : found) {
-    if (name.source->kind != first) {
+    if (usersOwn && name.source->kind != SourceKind::UserNames) {
       break;
     }
     if (std::none_of(reading.candidates.begin(), reading.candidates.end(),
@@ -803,7 +896,8 @@ std::vector<Name> NameDatabase::matching(std::string_view pattern) const {
   std::vector<Name> found;
   for (const Record& record : table_) {
     const Name name = nameOf(record);
-    if (matches(name.qualified()) || matches(std::string(name.description))) {
+    if (matches(std::string(name.name)) || matches(name.qualified()) ||
+        matches(std::string(name.description))) {
       found.push_back(name);
     }
   }
@@ -857,6 +951,7 @@ std::error_code NameDatabase::save(const std::string& path, std::string_view fin
   putArray(out, entryTable_);
   putArray(out, index_);
   putArray(out, filter_);
+  putArray(out, nameIndex_);
   putArray(out, std::span<const char>(text_.data(), text_.size()));
   const std::uint64_t checksum = checksumOf(std::string_view(out).substr(bodyStart));
   std::memcpy(out.data() + CacheMagic.size(), &checksum, sizeof checksum);
@@ -941,7 +1036,8 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   }
   std::span<const char> arena;
   if (!in.array(loaded.table_) || !in.array(loaded.entryTable_) || !in.array(loaded.index_) ||
-      !in.array(loaded.filter_) || !in.array(arena) || !in.atEnd()) {
+      !in.array(loaded.filter_) || !in.array(loaded.nameIndex_) || !in.array(arena) ||
+      !in.atEnd()) {
     return false;
   }
   loaded.text_ = {arena.data(), arena.size()};
@@ -962,6 +1058,12 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
         (entry.owner != NotFound && entry.owner >= loaded.entryTable_.size())) {
       return false;
     }
+  }
+  if (std::any_of(loaded.nameIndex_.begin(), loaded.nameIndex_.end(),
+                  [&loaded](const NameKey& key) {
+                    return key.record >= loaded.table_.size() || key.longName > 1;
+                  })) {
+    return false;
   }
   if (!std::has_single_bit(loaded.index_.size()) || loaded.filter_.size() != FilterBits / 64 ||
       std::count(loaded.index_.begin(), loaded.index_.end(), std::uint64_t{0}) == 0 ||

@@ -56,7 +56,16 @@ struct Name {
   // The name as a person is shown it: qualified, and with OpenSSL's long
   // name after its short one, "GN (givenName)".
   std::string shown() const;
+  // The name as input that picks this source's name when others give the
+  // same name to other identifiers: qualified by its module, or else by
+  // its kind of source ("LDAP::uid", "OpenSSL::uid"; see qualifierOf).
+  std::string unambiguous() const;
 };
+
+// What qualifies a name of a kind of source that has no modules, as in
+// "LDAP::uid": "names", "OpenSSL", "dumpasn1", "SNMP", "LDAP", "packaged",
+// "enterprise".
+std::string_view qualifierOf(SourceKind kind);
 
 // The names of one identifier: its own, or those of its nearest named
 // ancestor and the arcs below it.
@@ -92,11 +101,14 @@ struct Description {
 
 // What a name written as input stands for.
 struct NameReading {
-  // The identifiers of the name, one name each, from the first kind of
-  // source that knows it; more than one when the name is ambiguous there.
+  // The identifiers of the name, one name each; more than one when sources
+  // give the name to different identifiers (a names file of the user's,
+  // which comes first, decides alone).
   std::vector<Name> candidates;
   // Arcs written after the name, dotted ("7" of "ifDescr.7").
   std::string arcsBelow;
+  // When nothing is so named: the names spelled alike but for case.
+  std::vector<Name> otherCase;
 };
 
 class NameDatabase {
@@ -143,14 +155,21 @@ class NameDatabase {
   void describe(const pellamar::ObjectIdentifier& identifier, Description& description,
                 std::string_view dotted = {}) const;
 
-  // Every name spelled `name` exactly, of `module` when one is given.
-  std::vector<Name> named(std::string_view name, std::string_view module) const;
-  // A name as a person writes one: "ifDescr", "IF-MIB::ifDescr", and
-  // either with arcs after it, "ifDescr.7". Names are matched exactly, in
-  // the case written.
+  // Every name spelled `name`, exactly or (`anyCase`) without regard to
+  // ASCII case, of `module` when one is given: a module's name, or a
+  // kind's qualifier for the kinds without modules. OpenSSL's long names
+  // are names too. Found through an index of the names, the first kind's
+  // first.
+  std::vector<Name> named(std::string_view name, std::string_view module,
+                          bool anyCase = false) const;
+  // A name as a person writes one: "ifDescr", "IF-MIB::ifDescr",
+  // "LDAP::uid", and any of them with arcs after it, "ifDescr.7". Names are
+  // matched in the case written; LDAP's, as directories match them
+  // (RFC 4512), in any case.
   NameReading read(std::string_view text) const;
   // Every name whose name, qualified name or description matches `pattern`,
-  // a shell pattern without regard to case (a word alone matches anywhere).
+  // a shell pattern without regard to case (a word alone matches anywhere):
+  // "sysUpTime*" matches SNMPv2-MIB::sysUpTime by its name.
   std::vector<Name> matching(std::string_view pattern) const;
   // The names of the identifiers one arc below `contents`, in order of
   // their arcs.
@@ -195,6 +214,15 @@ class NameDatabase {
   static constexpr std::uint8_t HasTreeName = 2;
   static constexpr std::uint8_t HasEnterprise = 4;
 
+  // One spelling of a name in the index of names: the hash of its text
+  // in lower case, and the record it is the name of (or, for OpenSSL, the
+  // long name of).
+  struct NameKey {
+    std::uint64_t hash;
+    std::uint32_t record;
+    std::uint32_t longName;
+  };
+
   struct Record {
     TextRef contents;
     TextRef name;
@@ -213,6 +241,7 @@ class NameDatabase {
   // NotFound.
   std::uint32_t find(std::span<const std::uint8_t> contents, std::uint64_t hash) const;
   void indexEntries();
+  void indexNames();
   // Works out each entry's named path, nearest names and owner, parents
   // before children.
   void describeEntries();
@@ -227,6 +256,7 @@ class NameDatabase {
   std::vector<Entry> entries_;
   std::vector<std::uint64_t> slots_;
   std::vector<std::uint64_t> filterBits_;
+  std::vector<NameKey> nameKeys_;
   // The table as it is asked: the buffers above once finished, or the
   // cache file mapped into memory, so that a run that asks for a few
   // names reads only the pages it needs.
@@ -242,4 +272,6 @@ class NameDatabase {
   // processor's cache, so that looking up an identifier no entry has
   // seldom reads the larger index.
   std::span<const std::uint64_t> filter_;
+  // Every name's spellings, ordered by their hashes.
+  std::span<const NameKey> nameIndex_;
 };

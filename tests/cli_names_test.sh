@@ -34,8 +34,8 @@ MIBDIRS=$mibs program=bash expect names_as_input 1 \
 IF-MIB::ifDescr${tab}1.3.6.1.2.1.2.2.1.2
 ifDescr.7${tab}1.3.6.1.2.1.2.2.1.2.7
 IF-MIB::ifIndex.7.8${tab}1.3.6.1.2.1.2.2.1.1.7.8" \
-  "pellamar-cli: 5:1: No identifier is named \"SNMPv2-SMI::ifDescr\" by any source of names; names are matched exactly, in the case written.
-pellamar-cli: 6:1: No identifier is named \"ifdescr\" by any source of names; names are matched exactly, in the case written." \
+  "pellamar-cli: 5:1: No identifier is named \"SNMPv2-SMI::ifDescr\" by any source of names; names are matched in the case written, LDAP's in any case.
+pellamar-cli: 6:1: No identifier is named \"ifdescr\" by any source of names; names are matched in the case written, LDAP's in any case. Did you mean \"ifDescr\"?" \
   -c 'set -o pipefail; "$0" encode --json "$@" | python3 -c "import json, sys
 for line in sys.stdin:
     item = json.loads(line)
@@ -48,13 +48,16 @@ for line in sys.stdin:
 schemas=$data/ldap
 schema_warning="pellamar-cli: warning: $schemas/test.schema:24: not a definition OpenLDAP reads, nor is 1 more line; the other names are used"
 mib_warning="pellamar-cli: warning: $mibs/BROKEN-MIB:8: syntax error, unexpected LOWERCASE_IDENTIFIER, expecting OBJECT; the other names are used"
-MIBDIRS=$mibs PELLAMAR_LDAP_SCHEMAS=$schemas program=bash expect ldap_names_as_input 0 \
+MIBDIRS=$mibs PELLAMAR_LDAP_SCHEMAS=$schemas program=bash expect ldap_names_as_input 1 \
   "testColor${tab}2B 06 01 04 01 86 8D 1F 02 01 01
 cn${tab}55 04 03
 ldifThing${tab}2B 06 01 04 01 86 8D 1F 03 02
-ifDescr${tab}2B 06 01 02 01 02 02 01 02" \
+LDAP::ifDescr${tab}2B 06 01 04 01 86 8D 1F 02 01 02
+TESTCOLOR${tab}2B 06 01 04 01 86 8D 1F 02 01 01" \
   "$mib_warning
-$schema_warning" -c 'set -o pipefail; "$0" encode --tsv "$@" | cut -f1,2' "$cli" testColor cn ldifThing ifDescr
+$schema_warning
+pellamar-cli: 4:1: The name \"ifDescr\" is ambiguous: it names \"1.3.6.1.2.1.2.2.1.2\" (SNMP MIB, IF-MIB::ifDescr), \"1.3.6.1.4.1.99999.2.1.2\" (LDAP schema, LDAP::ifDescr); give the qualified name or the identifier instead." \
+  -c 'set -o pipefail; "$0" encode --tsv "$@" | cut -f1,2' "$cli" testColor cn ldifThing ifDescr LDAP::ifDescr TESTCOLOR
 PELLAMAR_LDAP_SCHEMAS=$schemas expect ldap_source_shown 0 "2.5.4.3 CN (commonName)
   named path       { joint-iso-itu-t(2) ds(5) 4 cn(3) }
   OpenSSL          CN (commonName)
@@ -165,7 +168,7 @@ OLD-STYLE-MIB::oldStyleCount${tab}2B 06 01 02 01 A1 12 01${tab}KwYBAgGhEgE=${tab
 ]+ reading it; its names are left out
 pellamar-cli: warning: $snmp/CYCLE-A-MIB: the 2 names under cycleB are left out, as no module read resolves it
 pellamar-cli: warning: $snmp/CYCLE-B-MIB: the name under cycleA is left out, as no module read resolves it
-pellamar-cli: 3:1: No identifier is named \"cycleA\" by any source of names; names are matched exactly, in the case written.\$" \
+pellamar-cli: 3:1: No identifier is named \"cycleA\" by any source of names; names are matched in the case written, LDAP's in any case.\$" \
   encode --tsv 1.3.6.1.2.1.1.1.0 OLD-STYLE-MIB::oldStyleCount cycleA
 MIBDIRS=$snmp program=bash expect smiv2_module_first 0 "1.3.6.1.2.1.1.1.0${tab}SNMPv2-MIB::sysDescr.0" "" \
   -c '"$0" decode --hex --tsv --names 2B06010201010100 | cut -f2,4' "$cli"

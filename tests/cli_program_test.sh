@@ -100,9 +100,9 @@ pellamar-cli: 5:3: The name \"iso\" at position 3 has no number in its parenthes
 pellamar-cli: 6:7: The number of \"iso\" at position 7 is not closed by \")\".
 pellamar-cli: 7:3: The first arc is 3 (at position 3), but it must be 0, 1 or 2.
 pellamar-cli: 8:3: The arc at position 3 starts with a zero; arcs are written without leading zeros.
-pellamar-cli: 9:1: No identifier is named \"rsaencryption\" by any source of names; names are matched exactly, in the case written.
+pellamar-cli: 9:1: No identifier is named \"rsaencryption\" by any source of names; names are matched in the case written, LDAP's in any case. Did you mean \"rsaEncryption\"?
 pellamar-cli: 10:3: The identifier has only one arc at position 3; it needs at least two.
-pellamar-cli: 11:1: No identifier is named \"xrn:oid:1.2\" by any source of names; names are matched exactly, in the case written.
+pellamar-cli: 11:1: No identifier is named \"xrn:oid:1.2\" by any source of names; names are matched in the case written, LDAP's in any case.
 pellamar-cli: 12:9: The full stop at position 9 does not follow an arc: arcs are separated by single full stops." \
   encode "{ 1 2 }x" "{ 1, 2 }" "{ 1 2" "{ us 2 }" "{ iso() }" "{ iso(1 }" "{ 3 }" "1 02" rsaencryption "{ 1 }" \
   xrn:oid:1.2 URN:oid:.1

@@ -165,10 +165,16 @@ struct ReadingRow {
 };
 
 const ReadingRow ReadingRows[] = {
-    {"plain", "ifDescr", "1.3.6.1.2.1.2.2.1.2", ""},
+    // An SNMP module and an LDAP schema give one name to two identifiers.
+    {"two_sources_two_identifiers", "ifDescr", "1.3.6.1.2.1.2.2.1.2 1.3.6.1.4.1.99999.2.1.2", ""},
+    {"qualified_by_kind", "LDAP::ifDescr", "1.3.6.1.4.1.99999.2.1.2", ""},
+    {"kind_qualifier_is_no_module", "SNMP::ifDescr", "", ""},
+    {"openssl_qualified", "OpenSSL::CN", "2.5.4.3", ""},
+    {"openssl_long_name_qualified", "OpenSSL::commonName", "2.5.4.3", ""},
     {"qualified", "IF-MIB::ifDescr", "1.3.6.1.2.1.2.2.1.2", ""},
     {"wrong_module", "SNMPv2-SMI::ifDescr", "", ""},
-    {"instance", "ifDescr.7", "1.3.6.1.2.1.2.2.1.2", "7"},
+    {"instance", "IF-MIB::ifDescr.7", "1.3.6.1.2.1.2.2.1.2", "7"},
+    {"instance_of_a_kind", "LDAP::ifDescr.7", "1.3.6.1.4.1.99999.2.1.2", "7"},
     {"qualified_instance", "IF-MIB::ifIndex.7.8", "1.3.6.1.2.1.2.2.1.1", "7.8"},
     {"instance_needs_digits", "ifDescr.x", "", ""},
     {"ldap_alias", "testColor", "1.3.6.1.4.1.99999.2.1.1", ""},
@@ -176,7 +182,12 @@ const ReadingRow ReadingRows[] = {
     {"commented_out_is_not_read", "commentedOut", "", ""},
     {"object_class", "testThing", "1.3.6.1.4.1.99999.2.2", ""},
     {"openssl_long_name", "sha256WithRSAEncryption", "1.2.840.113549.1.1.11", ""},
-    {"case_as_written", "IFDESCR", "", ""},
+    {"ldap_in_any_case", "IFDESCR", "1.3.6.1.4.1.99999.2.1.2", ""},
+    {"ldap_alias_in_any_case", "TESTCOLOR", "1.3.6.1.4.1.99999.2.1.1", ""},
+    {"exact_case_before_any_case", "cn", "2.5.4.3", ""},
+    {"mib_in_the_case_written", "IF-MIB::IFDESCR", "", ""},
+    {"openssl_in_the_case_written", "SHA256WITHRSAENCRYPTION", "", ""},
+    {"ldap_system_schema_in_any_case", "COMMONNAME", "2.5.4.3", ""},
     {"user_file_decides", "firstName", "2.5.4.42", ""},
     {"dicom_keyword", "ExplicitVRLittleEndian", "1.2.840.10008.1.2.1", ""},
     {"unknown", "noSuchName", "", ""},
@@ -186,6 +197,28 @@ const ReadingRow ReadingRows[] = {
 };
 
 class Reading : public testing::TestWithParam<ReadingRow> {};
+
+TEST(Reading, SuggestsNamesThatDifferOnlyInCase) {
+  const NameReading reading = database().read("ifindex");
+  std::string found;
+  for (const Name& name : reading.otherCase) {
+    addTo(found, name.qualified());
+  }
+  EXPECT_EQ(found, "IF-MIB::ifIndex");
+  EXPECT_TRUE(database().read("noSuchName").otherCase.empty());
+  EXPECT_TRUE(database().read("ifIndex").otherCase.empty());
+}
+
+TEST(Reading, NamesTheFormThatPicksEachCandidate) {
+  std::string forms;
+  for (const Name& name : database().read("ifDescr").candidates) {
+    addTo(forms, name.unambiguous());
+  }
+  EXPECT_EQ(forms, "IF-MIB::ifDescr LDAP::ifDescr");
+  for (const Name& name : database().read("OpenSSL::CN").candidates) {
+    EXPECT_EQ(database().read(name.unambiguous()).candidates.size(), 1U);
+  }
+}
 
 TEST_P(Reading, FindsTheIdentifiers) {
   const ReadingRow& row = GetParam();
