@@ -143,7 +143,7 @@ expect names_sources_say_what_gives_them 0 \
   "~LDAP schema +none found: install Debian's slapd package
 .*enterprise numbers +none found: install Debian's libwireshark-data package" "" names --sources
 expect names_children_of_an_unknown_name 1 "" \
-  "pellamar-cli: 1:1: The character \"n\" at position 1 cannot stand in an identifier, which has only digits and full stops." \
+  "pellamar-cli: 1:1: No identifier is named \"noSuchName\" by any source of names." \
   names --children noSuchName
 printf '1.3.6.1.4.1.99999.6 say"it\\\\ quoted "and" \\\\ slashed\n' >"$work/quotes.names"
 expect names_json_escapes 0 \
