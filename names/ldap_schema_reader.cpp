@@ -107,6 +107,10 @@ std::optional<std::string> expanded(std::string_view oid,
   return macro->second + "." + std::string(oid.substr(colon + 1));
 }
 
+// How 389 Directory Server writes the identifier of a definition that has
+// none: its name and this ending.
+constexpr std::string_view NoIdentifier = "-oid";
+
 struct AttributeTypeDeleter {
   void operator()(LDAPAttributeType* type) const { ldap_attributetype_free(type); }
 };
@@ -128,10 +132,15 @@ void readLdapSchema(NameDatabase& names, const std::string& path) {
   DamagedLines damaged;
   const auto addNames = [&](const Statement& statement, const char* oid, char** aliases,
                             const char* description) {
-    const auto dotted = expanded(oid != nullptr ? oid : "", macros);
+    const std::string_view written = oid != nullptr ? oid : "";
+    const auto dotted = expanded(written, macros);
     const auto identifier = dotted ? dottedIdentifier(*dotted) : std::nullopt;
     if (!identifier) {
-      damaged.note(statement.line);
+      // 389 Directory Server writes "nsServerID-oid" for a definition
+      // that was never given an identifier: nothing to name, and no fault.
+      if (!written.ends_with(NoIdentifier)) {
+        damaged.note(statement.line);
+      }
       return;
     }
     for (char** alias = aliases; alias != nullptr && *alias != nullptr; ++alias) {
@@ -159,6 +168,10 @@ void readLdapSchema(NameDatabase& names, const std::string& path) {
         continue;
       }
       macros[value.substr(0, nameEnd)] = *dotted;
+      // A macro names its identifier too ("NetscapeRoot").
+      if (const auto identifier = dottedIdentifier(*dotted)) {
+        names.add(source, identifier->octets(), value.substr(0, nameEnd));
+      }
     } else if (keyword == (ldif ? "attributetypes" : "attributetype")) {
       const std::unique_ptr<LDAPAttributeType, AttributeTypeDeleter> type(
           ldap_str2attributetype(value.c_str(), &code, &where, permissive));
@@ -178,4 +191,65 @@ void readLdapSchema(NameDatabase& names, const std::string& path) {
     }
   }
   damaged.report(names, path, "a definition OpenLDAP reads");
+}
+
+void readActiveDirectorySchema(NameDatabase& names, const std::string& directory,
+                               const std::vector<std::string>& files) {
+  const std::uint16_t source = names.addSource(SourceKind::LdapSchema, directory);
+  for (const std::string& path : files) {
+    std::ifstream file(path);
+    if (!file) {
+      names.addWarning(path + ": cannot be read; its names are left out");
+      continue;
+    }
+    DamagedLines damaged;
+    // One entry's attributes, as LDIF writes them: a line each, an entry
+    // ending at a blank line.
+    std::string identifier;
+    std::string displayName;
+    std::string commonName;
+    long entryLine = 0;
+    const auto addEntry = [&] {
+      if (!identifier.empty() || !displayName.empty()) {
+        const auto parsed = dottedIdentifier(identifier);
+        if (parsed && !displayName.empty()) {
+          names.add(source, parsed->octets(), displayName, {}, commonName);
+        } else {
+          damaged.note(entryLine);
+        }
+      }
+      identifier.clear();
+      displayName.clear();
+      commonName.clear();
+    };
+    std::string line;
+    long number = 0;
+    while (std::getline(file, line)) {
+      ++number;
+      if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+      }
+      if (trimmed(line).empty()) {
+        addEntry();
+        continue;
+      }
+      const std::size_t colon = line.find(':');
+      if (line.starts_with('#') || colon == std::string::npos) {
+        continue;
+      }
+      const std::string attribute = lowered(std::string_view(line).substr(0, colon));
+      const std::string value(trimmed(std::string_view(line).substr(colon + 1)));
+      if (attribute == "dn") {
+        entryLine = number;
+      } else if (attribute == "attributeid" || attribute == "governsid") {
+        identifier = value;
+      } else if (attribute == "ldapdisplayname") {
+        displayName = value;
+      } else if (attribute == "cn") {
+        commonName = value;
+      }
+    }
+    addEntry();
+    damaged.report(names, path, "an attribute or class with its identifier and display name");
+  }
 }

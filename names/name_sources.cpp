@@ -103,6 +103,8 @@ struct SourceFiles {
   std::optional<std::string> dumpasn1File;
   std::vector<std::string> mibFiles;
   std::vector<std::string> ldapFiles;
+  // Folders of Active Directory's schema files, with their files.
+  std::vector<std::pair<std::string, std::vector<std::string>>> activeDirectory;
   std::vector<std::string> packagedFiles;
   std::vector<std::string> enterpriseFiles;
   std::string fingerprint;
@@ -153,16 +155,23 @@ SourceFiles sourceFiles(const NameLocations& locations) {
   }
   for (const std::string& directory : locations.ldapSchemaDirectories) {
     const auto schemas = filesIn(directory, [](const std::string& name) {
-      return name.ends_with(".schema") || name.ends_with(".ldif");
+      return name.ends_with(".schema") || name.ends_with(".ldif") || name.ends_with(".ldf");
     });
+    std::vector<std::string> activeDirectory;
     for (const std::string& path : schemas) {
       // OpenLDAP ships each schema in both forms: the .ldif is read only
       // where there is no .schema.
       const std::string twin = path.substr(0, path.rfind('.')) + ".schema";
-      if (path.ends_with(".schema") ||
-          std::find(schemas.begin(), schemas.end(), twin) == schemas.end()) {
+      if (path.ends_with(".ldf")) {
+        activeDirectory.push_back(path);
+        files.note(path);
+      } else if (path.ends_with(".schema") ||
+                 std::find(schemas.begin(), schemas.end(), twin) == schemas.end()) {
         add(files.ldapFiles, path);
       }
+    }
+    if (!activeDirectory.empty()) {
+      files.activeDirectory.emplace_back(directory, std::move(activeDirectory));
     }
   }
   for (const std::string& directory : locations.packagedNamesDirectories) {
@@ -245,6 +254,9 @@ NameDatabase readSources(const SourceFiles& files, const NameLocations& location
                      }
                    });
   }
+  for (const auto& [directory, schemaFiles] : files.activeDirectory) {
+    readActiveDirectorySchema(names, directory, schemaFiles);
+  }
   for (const std::string& path : files.packagedFiles) {
     readNamesFile(names, SourceKind::PackagedNames, path);
   }
@@ -316,7 +328,11 @@ NameLocations NameLocations::fromEnvironment(std::vector<std::string> namesFiles
     locations.mibDirectories = mibDefaults;
   }
 
-  locations.ldapSchemaDirectories = listOr("PELLAMAR_LDAP_SCHEMAS", {"/etc/ldap/schema"});
+  // OpenLDAP's (slapd), 389 Directory Server's (389-ds-base) and Active
+  // Directory's as Samba ships it (samba-ad-provision).
+  locations.ldapSchemaDirectories =
+      listOr("PELLAMAR_LDAP_SCHEMAS",
+             {"/etc/ldap/schema", "/usr/share/dirsrv/schema", "/usr/share/samba/setup/ad-schema"});
   locations.packagedNamesDirectories = listOr("PELLAMAR_NAMES_DIRS", {dataDirectory});
   if (const auto chosen = environment("PELLAMAR_ENTERPRISES")) {
     locations.enterpriseFiles = split(*chosen);

@@ -29,7 +29,8 @@ struct NameLocations {
   //  - MIB modules: $MIBDIRS as net-snmp reads it (a leading "+" adds to
   //    the folders below), else ~/.snmp/mibs, /usr/share/snmp/mibs with
   //    its iana and ietf folders, /var/lib/mibs/ietf and /var/lib/mibs/iana
-  //  - LDAP schemas: $PELLAMAR_LDAP_SCHEMAS, else /etc/ldap/schema
+  //  - LDAP schemas: $PELLAMAR_LDAP_SCHEMAS, else /etc/ldap/schema,
+  //    /usr/share/dirsrv/schema and /usr/share/samba/setup/ad-schema
   //  - Pellamar's names files: $PELLAMAR_NAMES_DIRS, else `dataDirectory`
   //  - enterprise numbers: $PELLAMAR_ENTERPRISES, else
   //    $XDG_DATA_HOME/pellamar/enterprise-numbers (IANA's file) and

@@ -62,6 +62,15 @@ class OldModuleNames {
 
 // LDAP schema definitions (RFC 4512 attribute types and object classes) as
 // OpenLDAP keeps them: a .schema file of slapd.conf statements, or a .ldif
-// file of cn=config entries, read with OpenLDAP's own parser, with their
-// "objectidentifier" macros.
+// file of cn=config entries or of a cn=schema entry (389 Directory
+// Server's), read with OpenLDAP's own parser, with their "objectidentifier"
+// macros, which name their identifiers too.
 void readLdapSchema(NameDatabase& names, const std::string& path);
+
+// Active Directory's schema as Microsoft publishes it (.ldf, LDIF entries
+// with "attributeID" or "governsID" and "lDAPDisplayName", as Samba ships
+// it): the files of one folder, which hold one schema in several versions,
+// as one source named by the folder. The display name is the name, the
+// entry's cn ("Account-Expires") its description.
+void readActiveDirectorySchema(NameDatabase& names, const std::string& directory,
+                               const std::vector<std::string>& files);

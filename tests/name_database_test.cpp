@@ -86,8 +86,11 @@ const NamingRow NamingRows[] = {
      "SNMPv2-SMI::enterprises.311.2.1.14.5", "SNMP MIB",
      "{ iso(1) org(3) dod(6) internet(1) private(4) enterprises(1) 311 2 1 msExtReq(14) 5 }",
      "Microsoft Corporation"},
-    {"unnamed_arc_above_names", "1.3.6.1.4.1.99999.2", "SNMPv2-SMI::enterprises.99999.2",
-     "SNMP MIB", "{ iso(1) org(3) dod(6) internet(1) private(4) enterprises(1) 99999 2 }",
+    {"unnamed_arc_above_names", "1.3.6.1.4.1.99999.6.1", "SNMPv2-SMI::enterprises.99999.6.1",
+     "SNMP MIB", "{ iso(1) org(3) dod(6) internet(1) private(4) enterprises(1) 99999 6 1 }",
+     "Pellamar Test Enterprise"},
+    {"ldap_macro_names_its_identifier", "1.3.6.1.4.1.99999.2", "TestRoot", "LDAP schema",
+     "{ iso(1) org(3) dod(6) internet(1) private(4) enterprises(1) 99999 2 }",
      "Pellamar Test Enterprise"},
     {"openssl_is_no_ancestor", "1.2.840.113549.1.1.99", "", "",
      "{ iso(1) member-body(2) 840 rsadsi(113549) pkcs(1) pkcs1(1) 99 }", ""},
@@ -192,6 +195,12 @@ const ReadingRow ReadingRows[] = {
     {"dicom_keyword", "ExplicitVRLittleEndian", "1.2.840.10008.1.2.1", ""},
     {"unknown", "noSuchName", "", ""},
     {"ldif_twin_not_read", "twinOnly", "", ""},
+    {"active_directory_display_name", "testColourCode", "1.3.6.1.4.1.99999.6.2", ""},
+    {"active_directory_class_in_any_case", "TESTWIDGET", "1.3.6.1.4.1.99999.6.3", ""},
+    {"active_directory_entry_without_display_name", "Test-Nameless", "", ""},
+    {"dirsrv_ldif", "dirsrvObject", "1.3.6.1.4.1.99999.7.2", ""},
+    {"dirsrv_without_identifier", "dirsrvUnregistered", "", ""},
+    {"macro_as_a_name", "TestAttributes", "1.3.6.1.4.1.99999.2.1", ""},
     {"colons_in_a_name_and_blanks_made_one", "Colons::In Its Name", "1.3.6.1.4.1.99997", ""},
     {"colons_not_a_module", "Colons::In", "", ""},
 };
@@ -243,6 +252,9 @@ TEST(NameSources, DamagedFilesAreReportedOnceEachWithTheirFirstLine) {
       Data +
           "/enterprises.tsv:6: not an enterprise number followed by its organization; the "
           "other names are used",
+      Data +
+          "/ldap/ad-schema.ldf:17: not an attribute or class with its identifier and display "
+          "name; the other names are used",
       Data +
           "/ldap/test.schema:24: not a definition OpenLDAP reads, nor is 1 more line; the "
           "other names are used",
