@@ -54,8 +54,11 @@ struct Shown {
   std::string dotted;
   // Its own name, qualified; empty when no source names it.
   std::string name;
-  // The name as people are shown it, with OpenSSL's long name.
+  // The name as people are shown it, OpenSSL's long name first.
   std::string shown;
+  // The enterprise that owns an identifier under 1.3.6.1.4.1, when the
+  // identifier's own name is not that enterprise's; empty otherwise.
+  std::string owner;
 };
 
 class ScanPrinter final : public pellamar::InputSink {
@@ -140,7 +143,7 @@ class ScanPrinter final : public pellamar::InputSink {
                ",\"leads\":" + (identifier.leads ? "true" : "false") +
                ",\"within\":" + (within != nullptr ? "\"" + within->dotted + "\"" : "null") +
                ",\"within_name\":" + (within != nullptr ? optionalJson(within->name) : "null") +
-               "}\n";
+               ",\"owner\":" + optionalJson(shown.owner) + "}\n";
         break;
     }
     write(line);
@@ -186,7 +189,8 @@ class ScanPrinter final : public pellamar::InputSink {
           constexpr std::size_t countWidth = 7;
           line = std::string(countWidth - std::min(countWidth - 1, number.size()), ' ') + number +
                  "  " + std::string(relativeMark(counted->tag)) + shown.dotted +
-                 (shown.name.empty() ? "" : "  " + shown.shown) + '\n';
+                 (shown.name.empty() ? "" : "  " + shown.shown) +
+                 (shown.owner.empty() ? "" : "  [" + shown.owner + "]") + '\n';
           break;
         }
         case OutputFormat::Tsv:
@@ -241,7 +245,12 @@ class ScanPrinter final : public pellamar::InputSink {
       const auto own = names_.database().namesOf(contents.octets());
       if (!own.empty()) {
         shown.name = own.front().qualified();
-        shown.shown = own.front().shown();
+        shown.shown = own.front().shownLongFirst();
+      }
+      names_.database().describe(contents, description_, shown.dotted);
+      if (description_.owner &&
+          (own.empty() || own.front().source->kind != SourceKind::Enterprises)) {
+        shown.owner = description_.owner->name;
       }
     }
     return shown;
@@ -264,6 +273,11 @@ class ScanPrinter final : public pellamar::InputSink {
       line += "  ";
       line += shown.shown;
     }
+    if (!shown.owner.empty()) {
+      line += "  [";
+      line += shown.owner;
+      line += ']';
+    }
     if (within != nullptr) {
       line += "  (in ";
       line += within->name.empty() ? within->dotted : within->shown;
@@ -277,6 +291,8 @@ class ScanPrinter final : public pellamar::InputSink {
   const ScanOptions& options_;
   OutputBlock& output_;
   ObjectNames& names_;
+  // Reused from one distinct identifier to the next.
+  Description description_;
   Diagnostics& diagnostics_;
   std::string_view file_;
   std::size_t block_ = 0;

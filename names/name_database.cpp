@@ -254,6 +254,16 @@ std::string Name::shown() const {
   return qualified();
 }
 
+std::string Name::shownLongFirst() const {
+  // A long name that is a phrase ("X509v3 Key Usage") describes rather
+  // than names: the short name stays first.
+  if (source->kind == SourceKind::OpenSsl && !description.empty() && description != name &&
+      description.find(' ') == std::string_view::npos) {
+    return std::string(description) + " (" + std::string(name) + ")";
+  }
+  return shown();
+}
+
 std::string_view qualifierOf(SourceKind kind) {
   switch (kind) {
     case SourceKind::UserNames:

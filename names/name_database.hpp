@@ -56,6 +56,11 @@ struct Name {
   // The name as a person is shown it: qualified, and with OpenSSL's long
   // name after its short one, "GN (givenName)".
   std::string shown() const;
+  // The same with OpenSSL's long name first where it is a name rather than
+  // a phrase, as openssl asn1parse and dumpasn1 name algorithms and
+  // attributes: "sha256WithRSAEncryption (RSA-SHA256)", but "keyUsage
+  // (X509v3 Key Usage)".
+  std::string shownLongFirst() const;
   // The name as input that picks this source's name when others give the
   // same name to other identifiers: qualified by its module, or else by
   // its kind of source ("LDAP::uid", "OpenSSL::uid"; see qualifierOf).

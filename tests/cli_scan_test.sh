@@ -149,18 +149,18 @@ expect for_people 1 "nested.ber:
        9  d=4  relative 8571.3
 high-tags.ber:
        4  d=1  2.5.29.15  keyUsage (X509v3 Key Usage)
-      15  d=0  1.3  ORG (org)
+      15  d=0  1.3  org (ORG)
 beyond.ber:
        2  d=1  1.2.3.4
-       9  d=2  1.3  ORG (org)  (in 1.2.3.4)" \
+       9  d=2  1.3  org (ORG)  (in 1.2.3.4)" \
   "pellamar-cli: beyond.ber: offset 7: the input ends inside the element that starts here" \
   scan nested.ber high-tags.ber beyond.ber
 expect for_scripts 0 "nested.ber${tab}${tab}${tab}9${tab}4${tab}RELATIVE-OID${tab}8571.3${tab}${tab}1${tab}${tab}
 high-tags.ber${tab}${tab}${tab}4${tab}1${tab}OID${tab}2.5.29.15${tab}keyUsage${tab}0${tab}${tab}
 high-tags.ber${tab}${tab}${tab}15${tab}0${tab}OID${tab}1.3${tab}ORG${tab}0${tab}${tab}" "" \
   scan --tsv nested.ber high-tags.ber
-program=bash expect json_lines 0 '{"file":"nested.ber","block":null,"label":null,"offset":9,"depth":4,"tag":"RELATIVE-OID","identifier":"8571.3","name":null,"leads":true,"within":null,"within_name":null}
-{"file":"cert.pem","block":1,"label":"CERTIFICATE","offset":319,"depth":7,"tag":"OID","identifier":"1.3.6.1.5.5.7.3.1","name":"serverAuth","leads":true,"within":"2.5.29.37","within_name":"extendedKeyUsage"}' "" \
+program=bash expect json_lines 0 '{"file":"nested.ber","block":null,"label":null,"offset":9,"depth":4,"tag":"RELATIVE-OID","identifier":"8571.3","name":null,"leads":true,"within":null,"within_name":null,"owner":null}
+{"file":"cert.pem","block":1,"label":"CERTIFICATE","offset":319,"depth":7,"tag":"OID","identifier":"1.3.6.1.5.5.7.3.1","name":"serverAuth","leads":true,"within":"2.5.29.37","within_name":"extendedKeyUsage","owner":null}' "" \
   -c '"$0" scan --json "$@" | grep -e nested -e "5\.5\.7\.3\.1\""' "$cli" nested.ber cert.pem
 program=bash expect json_lines_parse 0 "29 29" "" -c '"$0" scan --json "$1" |
   python3 -c "import json, sys; print(len([json.loads(line)[\"offset\"] for line in sys.stdin]), end=\" \")"
@@ -168,7 +168,7 @@ program=bash expect json_lines_parse 0 "29 29" "" -c '"$0" scan --json "$1" |
 
 # A summary: each distinct identifier once, the most found first; the
 # identifiers no source names.
-expect count 0 "      3  1.3  ORG (org)
+expect count 0 "      3  1.3  org (ORG)
       2  2.5.29.15  keyUsage (X509v3 Key Usage)
       1  relative 8571.3
       1  1.2.3.4" "" scan --count nested.ber high-tags.ber high-tags.ber indefinite.ber
@@ -182,6 +182,20 @@ expect unknown 0 "cert.der:
      580  d=8  1.3.6.1.4.1.99999.2  (in certificatePolicies (X509v3 Certificate Policies))
      657  d=5  1.3.6.1.4.1.99999.1
      672  d=7  1.3.6.1.4.1.99999.3  (in 1.3.6.1.4.1.99999.1)" "" scan --unknown cert.der
+# The enterprise that owns an identifier is shown as encode shows it, for
+# people and in JSON; unknown still means that no source names it.
+PELLAMAR_ENTERPRISES=$here/data/names/enterprises.tsv program=bash expect unknown_with_owner 0 "cert.der:
+     339  d=7  1.3.6.1.4.1.99999.7  [Pellamar Test Enterprise]  (in extendedKeyUsage (X509v3 Extended Key Usage))
+     570  d=8  2.23.140.1.2.1  (in certificatePolicies (X509v3 Certificate Policies))" \
+  "pellamar-cli: warning: $here/data/names/enterprises.tsv:6: not an enterprise number followed by its organization; the other names are used" \
+  -c '"$0" scan --unknown cert.der | head -n 3' "$program"
+PELLAMAR_ENTERPRISES=$here/data/names/enterprises.tsv program=bash expect owner_in_json 0 \
+  "1.3.6.1.4.1.99999.7 Pellamar Test Enterprise" "" -c '"$0" scan --json cert.der | python3 -c "import json, sys
+for line in sys.stdin:
+    item = json.loads(line)
+    if item[\"owner\"]:
+        print(item[\"identifier\"], item[\"owner\"])
+        break"' "$program"
 expect unknown_counted 0 "      1  relative 8571.3
       1  1.3.6.1.4.1.99999.7
       1  2.23.140.1.2.1
@@ -201,17 +215,17 @@ expect wide_offset 0 "far.der:
 # standard input.
 printf -- '-----BEGIN CERTIFICATE-----\nBgEr\nAS*G\n-----END CERTIFICATE-----\nsome text\n-----BEGIN X-----\nBgEr\n-----END X-----\n' >bad.pem
 expect bad_base64_ends_its_block 1 "bad.pem, block 1 (CERTIFICATE):
-       0  d=0  1.3  ORG (org)
+       0  d=0  1.3  org (ORG)
 bad.pem, block 2 (X):
-       0  d=0  1.3  ORG (org)" "pellamar-cli: bad.pem:3:3: the character \"*\" is not a Base64 character" \
+       0  d=0  1.3  org (ORG)" "pellamar-cli: bad.pem:3:3: the character \"*\" is not a Base64 character" \
   scan bad.pem
 expect files_that_cannot_be_read 1 "indefinite.ber:
        4  d=2  1.2.3.4
-      15  d=3  1.3  ORG (org)" "pellamar-cli: missing.der: No such file or directory
+      15  d=3  1.3  org (ORG)" "pellamar-cli: missing.der: No such file or directory
 pellamar-cli: .: Is a directory" scan missing.der . indefinite.ber
 input=$(base64 -w 64 high-tags.ber) expect base64_on_standard_input 0 "(standard input):
        4  d=1  2.5.29.15  keyUsage (X509v3 Key Usage)
-      15  d=0  1.3  ORG (org)" "" scan -
+      15  d=0  1.3  org (ORG)" "" scan -
 program=bash expect der_on_standard_input 0 "4 OID 1.2.840.10045.2.1" "" \
   -c '"$0" scan --tsv <"$1" | sed -n "s/^(standard input)\t\t\t180\t\(.*\)\tid-ecPublicKey\t1\t\t$/\1/p" | tr "\t" " "' \
   "$cli" cert.der
