@@ -65,6 +65,16 @@ constexpr char lowerCase(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// The index of names is cut into buckets by the top bits of the hashes:
+// 65,536 buckets hold the 190,000 names of every source Debian has with
+// three keys in each, and cost 256 KiB.
+constexpr unsigned NameBucketBits = 16;
+constexpr std::size_t NameBuckets = std::size_t{1} << NameBucketBits;
+
+constexpr std::size_t bucketOf(std::uint64_t hash) {
+  return static_cast<std::size_t>(hash >> (64U - NameBucketBits));
+}
+
 // The hash of a name in lower case, which the index of names is ordered by.
 std::uint64_t foldedHash(std::string_view text) {
   std::uint64_t hash = HashStart;
@@ -556,7 +566,15 @@ void NameDatabase::indexNames() {
   std::sort(nameKeys_.begin(), nameKeys_.end(), [](const NameKey& a, const NameKey& b) {
     return a.hash != b.hash ? a.hash < b.hash : a.record < b.record;
   });
+  nameBucketStarts_.assign(NameBuckets + 1, 0);
+  for (const NameKey& key : nameKeys_) {
+    ++nameBucketStarts_[bucketOf(key.hash) + 1];
+  }
+  for (std::size_t bucket = 0; bucket < NameBuckets; ++bucket) {
+    nameBucketStarts_[bucket + 1] += nameBucketStarts_[bucket];
+  }
   nameIndex_ = nameKeys_;
+  nameBuckets_ = nameBucketStarts_;
 }
 
 void NameDatabase::describeEntries() {
@@ -818,10 +836,15 @@ std::vector<Name> NameDatabase::named(std::string_view name, std::string_view mo
                                       bool anyCase) const {
   std::vector<Name> found;
   const std::uint64_t hash = foldedHash(name);
+  if (nameBuckets_.empty()) {
+    return found;
+  }
+  const std::size_t bucket = bucketOf(hash);
+  const auto end = nameIndex_.begin() + nameBuckets_[bucket + 1];
   const auto first =
-      std::lower_bound(nameIndex_.begin(), nameIndex_.end(), hash,
+      std::lower_bound(nameIndex_.begin() + nameBuckets_[bucket], end, hash,
                        [](const NameKey& key, std::uint64_t wanted) { return key.hash < wanted; });
-  for (auto key = first; key != nameIndex_.end() && key->hash == hash; ++key) {
+  for (auto key = first; key != end && key->hash == hash; ++key) {
     const Record& record = table_[key->record];
     const std::string_view spelling = text(key->longName != 0 ? record.description : record.name);
     if (!(anyCase ? equalFolded(spelling, name) : spelling == name)) {
@@ -962,6 +985,7 @@ std::error_code NameDatabase::save(const std::string& path, std::string_view fin
   putArray(out, index_);
   putArray(out, filter_);
   putArray(out, nameIndex_);
+  putArray(out, nameBuckets_);
   putArray(out, std::span<const char>(text_.data(), text_.size()));
   const std::uint64_t checksum = checksumOf(std::string_view(out).substr(bodyStart));
   std::memcpy(out.data() + CacheMagic.size(), &checksum, sizeof checksum);
@@ -1046,8 +1070,8 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   }
   std::span<const char> arena;
   if (!in.array(loaded.table_) || !in.array(loaded.entryTable_) || !in.array(loaded.index_) ||
-      !in.array(loaded.filter_) || !in.array(loaded.nameIndex_) || !in.array(arena) ||
-      !in.atEnd()) {
+      !in.array(loaded.filter_) || !in.array(loaded.nameIndex_) || !in.array(loaded.nameBuckets_) ||
+      !in.array(arena) || !in.atEnd()) {
     return false;
   }
   loaded.text_ = {arena.data(), arena.size()};
@@ -1072,7 +1096,10 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   if (std::any_of(loaded.nameIndex_.begin(), loaded.nameIndex_.end(),
                   [&loaded](const NameKey& key) {
                     return key.record >= loaded.table_.size() || key.longName > 1;
-                  })) {
+                  }) ||
+      loaded.nameBuckets_.size() != NameBuckets + 1 || loaded.nameBuckets_.front() != 0 ||
+      loaded.nameBuckets_.back() != loaded.nameIndex_.size() ||
+      !std::is_sorted(loaded.nameBuckets_.begin(), loaded.nameBuckets_.end())) {
     return false;
   }
   if (!std::has_single_bit(loaded.index_.size()) || loaded.filter_.size() != FilterBits / 64 ||

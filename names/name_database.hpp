@@ -262,6 +262,7 @@ class NameDatabase {
   std::vector<std::uint64_t> slots_;
   std::vector<std::uint64_t> filterBits_;
   std::vector<NameKey> nameKeys_;
+  std::vector<std::uint32_t> nameBucketStarts_;
   // The table as it is asked: the buffers above once finished, or the
   // cache file mapped into memory, so that a run that asks for a few
   // names reads only the pages it needs.
@@ -277,6 +278,9 @@ class NameDatabase {
   // processor's cache, so that looking up an identifier no entry has
   // seldom reads the larger index.
   std::span<const std::uint64_t> filter_;
-  // Every name's spellings, ordered by their hashes.
+  // Every name's spellings, ordered by their hashes, and where the keys
+  // whose hashes start with each NameBucketBits bits begin among them, so
+  // that a lookup reads a few keys, not a binary search's worth of pages.
   std::span<const NameKey> nameIndex_;
+  std::span<const std::uint32_t> nameBuckets_;
 };
