@@ -169,6 +169,7 @@ OLD-STYLE-MIB::oldStyleCount${tab}2B 06 01 02 01 A1 12 01${tab}KwYBAgGhEgE=${tab
 ]+ reading it; its names are left out
 pellamar-cli: warning: $snmp/CYCLE-A-MIB: the 2 names under cycleB are left out, as no module read resolves it
 pellamar-cli: warning: $snmp/CYCLE-B-MIB: the name under cycleA is left out, as no module read resolves it
+pellamar-cli: warning: $snmp/MISSING-MANY-MIB:6: failed to locate MIB module \`ABSENT-MIB'; the name under absentOne is left out, as no module read resolves it
 pellamar-cli: 3:1: No identifier is named \"cycleA\" by any source of names; names are matched in the case written, LDAP's in any case.\$" \
   encode --tsv 1.3.6.1.2.1.1.1.0 OLD-STYLE-MIB::oldStyleCount cycleA
 MIBDIRS=$snmp program=bash expect smiv2_module_first 0 "1.3.6.1.2.1.1.1.0${tab}SNMPv2-MIB::sysDescr.0" "" \

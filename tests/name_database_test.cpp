@@ -380,7 +380,7 @@ TEST(SnmpModules, NothingIsFiledUnderTheStandInForUnresolvedLabels) {
 TEST(SnmpModules, ModulesThatCannotBeReadWholeAreReportedOnce) {
   std::vector<std::string> warnings = snmpDatabase().warnings();
   std::sort(warnings.begin(), warnings.end());
-  ASSERT_EQ(warnings.size(), 3U);
+  ASSERT_EQ(warnings.size(), 4U);
   // Under AddressSanitizer the crash is reported as the status it exits with.
   EXPECT_TRUE(warnings[0].starts_with(Data + "/snmp/CRASH-TC: libsmi ")) << warnings[0];
   EXPECT_TRUE(warnings[0].ends_with(" reading it; its names are left out")) << warnings[0];
@@ -390,6 +390,19 @@ TEST(SnmpModules, ModulesThatCannotBeReadWholeAreReportedOnce) {
   EXPECT_EQ(warnings[2], Data +
                              "/snmp/CYCLE-B-MIB: the name under cycleA is left out, as no module "
                              "read resolves it");
+  // The first fault libsmi met, and what the module lost, in one warning.
+  EXPECT_EQ(warnings[3], Data +
+                             "/snmp/MISSING-MANY-MIB:6: failed to locate MIB module `ABSENT-MIB'; "
+                             "the name under absentOne is left out, as no module read resolves it");
+}
+
+TEST(ChildReading, ProgressKeepsAPathCutToItsRoom) {
+  ReadingProgress progress;
+  EXPECT_EQ(progress.current(), "");
+  progress.reading(std::string(5000, 'x'));
+  EXPECT_EQ(progress.current(), std::string(4095, 'x'));
+  progress.reading("short.mib");
+  EXPECT_EQ(progress.current(), "short.mib");
 }
 
 TEST(SnmpModules, OldModuleNamesStandInOnlyWhereNoFileHasThem) {
@@ -449,6 +462,7 @@ TEST_P(ChildReading, CostsOnlyTheChild) {
   const ChildRow& row = GetParam();
   NameDatabase names;
   names.addSource(SourceKind::UserNames, "earlier.names");
+  const auto started = std::chrono::steady_clock::now();
   const auto fault = readInChild(
       names,
       [&row](NameDatabase& part, ReadingProgress& progress) {
@@ -456,6 +470,8 @@ TEST_P(ChildReading, CostsOnlyTheChild) {
         row.read(part);
       },
       std::chrono::seconds(1));
+  // A child past its limit is stopped, not waited for.
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
   if (std::string_view(row.reason).empty()) {
     ASSERT_FALSE(fault) << fault->reason;
     ASSERT_EQ(names.sources().size(), 2U);
