@@ -372,6 +372,9 @@ TEST(SnmpModules, NothingIsFiledUnderTheStandInForUnresolvedLabels) {
     if (name.source->kind == SourceKind::SnmpMib) {
       ++mibNames;
       EXPECT_FALSE(name.dotted().starts_with("0.")) << name.qualified() << " " << name.dotted();
+      // The stand-ins for old module names give no names of their own.
+      EXPECT_NE(name.module, "RFC-1213") << name.qualified();
+      EXPECT_TRUE(name.source->path.starts_with(Data)) << name.source->path;
     }
   }
   EXPECT_GT(mibNames, 10U);
