@@ -12,6 +12,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -409,8 +410,17 @@ TEST(ChildReading, ProgressKeepsAPathCutToItsRoom) {
 }
 
 TEST(SnmpModules, OldModuleNamesStandInOnlyWhereNoFileHasThem) {
-  const std::string folder = [] {
+  // The folder goes where TMPDIR says.
+  const std::string temporary = std::filesystem::temp_directory_path() / "pellamar-tmpdir-test";
+  std::filesystem::create_directories(temporary);
+  const char* earlier = std::getenv("TMPDIR");
+  const std::optional<std::string> saved =
+      earlier != nullptr ? std::optional<std::string>(earlier) : std::nullopt;
+  setenv("TMPDIR", temporary.c_str(), 1);
+  const std::string folder = [&temporary] {
     const OldModuleNames oldNames({Data + "/snmp"});
+    EXPECT_TRUE(oldNames.directory().starts_with(temporary + "/pellamar-mibs-"))
+        << oldNames.directory();
     std::vector<std::string> written;
     for (const auto& entry : std::filesystem::directory_iterator(oldNames.directory())) {
       written.push_back(entry.path().filename().string());
@@ -425,13 +435,23 @@ TEST(SnmpModules, OldModuleNamesStandInOnlyWhereNoFileHasThem) {
     EXPECT_EQ(list,
               "RFC-1212 RFC-1213 RFC1065-SMI RFC1066-MIB RFC1155-SMI RFC1156-MIB RFC1158-MIB "
               "RFC1212");
+    // The module's text under the old name, what comes before it kept.
     std::ifstream renamed(oldNames.directory() + "/RFC1066-MIB");
+    std::string comment;
     std::string first;
+    std::getline(renamed, comment);
     std::getline(renamed, first);
+    EXPECT_EQ(comment, "-- A small stand-in for RFC 1213's module, as SMIv1 writes it.");
     EXPECT_EQ(first, "RFC1066-MIB DEFINITIONS ::= BEGIN");
     return oldNames.directory();
   }();
+  if (saved) {
+    setenv("TMPDIR", saved->c_str(), 1);
+  } else {
+    unsetenv("TMPDIR");
+  }
   EXPECT_FALSE(std::filesystem::exists(folder));
+  std::filesystem::remove_all(temporary);
 }
 
 struct ChildRow {
