@@ -17,6 +17,7 @@
 #include <stdexcept>
 
 #include "pellamar/arc_names.hpp"
+#include "pellamar/readers.hpp"
 #include "pellamar/writers.hpp"
 
 namespace {
@@ -891,6 +892,9 @@ NameReading NameDatabase::read(std::string_view text) const {
   };
   std::vector<Name> found = find(false);
   if (found.empty()) {
+    found = fullPath(text, reading.arcsBelow);
+  }
+  if (found.empty()) {
     found = find(true);
     reading.otherCase = found;
     std::erase_if(found,
@@ -916,6 +920,70 @@ NameReading NameDatabase::read(std::string_view text) const {
     }
   }
   return reading;
+}
+
+std::vector<Name> NameDatabase::fullPath(std::string_view text, std::string& arcsBelow) const {
+  // snmptranslate writes the path from the root with a full stop first.
+  if (text.starts_with('.')) {
+    text.remove_prefix(1);
+  }
+  std::vector<std::string_view> labels;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find('.', start), text.size());
+    labels.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  const auto number = [](std::string_view label) {
+    return !label.empty() && label.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  // The last name; the arcs after it are an instance's.
+  std::size_t last = labels.size();
+  while (last > 0 && number(labels[last - 1])) {
+    --last;
+  }
+  if (last < 2 || number(labels.front())) {
+    return {};
+  }
+  --last;
+  std::vector<Name> found;
+  for (const Name& candidate : named(labels[last], {})) {
+    // Each label before the last names the arc at its place, or is its
+    // number: the root's and the arcs below it by X.660's names too.
+    const std::string dotted = candidate.dotted();
+    std::vector<std::string_view> arcs;
+    for (std::size_t start = 0; start <= dotted.size();) {
+      const std::size_t end = std::min(dotted.find('.', start), dotted.size());
+      arcs.push_back(std::string_view(dotted).substr(start, end - start));
+      start = end + 1;
+    }
+    bool matches = arcs.size() == last + 1;
+    for (std::size_t place = 0; matches && place < last; ++place) {
+      const std::string_view label = labels[place];
+      // The roots' older names, which net-snmp writes, are theirs too.
+      const bool olderRootName = place == 0 && ((arcs[0] == "0" && label == "ccitt") ||
+                                                (arcs[0] == "2" && label == "joint-iso-ccitt"));
+      if (label == arcs[place] || olderRootName ||
+          (place < 2 && label == pellamar::standardArcName(place, arcs[0], arcs[place]))) {
+        continue;
+      }
+      pellamar::ObjectIdentifier prefix;
+      const std::size_t prefixEnd = static_cast<std::size_t>(arcs[place].end() - dotted.data());
+      matches = false;
+      if (place > 0 && !pellamar::readDotted(dotted.substr(0, prefixEnd), prefix)) {
+        const auto names = namesOf(prefix.octets());
+        matches = std::any_of(names.begin(), names.end(),
+                              [label](const Name& name) { return name.name == label; });
+      }
+    }
+    if (matches) {
+      found.push_back(candidate);
+    }
+  }
+  arcsBelow.clear();
+  for (std::size_t place = last + 1; place < labels.size(); ++place) {
+    arcsBelow.append(arcsBelow.empty() ? "" : ".").append(labels[place]);
+  }
+  return found;
 }
 
 std::vector<Name> NameDatabase::matching(std::string_view pattern) const {

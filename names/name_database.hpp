@@ -168,7 +168,9 @@ class NameDatabase {
   std::vector<Name> named(std::string_view name, std::string_view module,
                           bool anyCase = false) const;
   // A name as a person writes one: "ifDescr", "IF-MIB::ifDescr",
-  // "LDAP::uid", and any of them with arcs after it, "ifDescr.7". Names are
+  // "LDAP::uid", and any of them with arcs after it, "ifDescr.7"; or the
+  // full path of names from the root that snmptranslate -Of writes,
+  // "iso.org.dod.internet.mgmt.mib-2.system.sysDescr.0". Names are
   // matched in the case written; LDAP's, as directories match them
   // (RFC 4512), in any case.
   NameReading read(std::string_view text) const;
@@ -245,6 +247,11 @@ class NameDatabase {
   // The index of the entry of `contents`, whose hash is `hash`, or
   // NotFound.
   std::uint32_t find(std::span<const std::uint8_t> contents, std::uint64_t hash) const;
+  // The names that a full path as snmptranslate -Of writes it stands for,
+  // "iso.org.dod.internet.mgmt.mib-2.system.sysDescr.0": the last name's,
+  // where every label before it names its arc, or is its number. The arcs
+  // after the last name go into `arcsBelow`.
+  std::vector<Name> fullPath(std::string_view text, std::string& arcsBelow) const;
   void indexEntries();
   void indexNames();
   // Works out each entry's named path, nearest names and owner, parents
