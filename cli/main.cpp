@@ -249,9 +249,15 @@ int run(int argc, char* argv[]) {
   CLI::App* names = app.add_subcommand("names", "list names that match, and where names come from");
   bool children = false;
   bool sources = false;
+  bool namesOnly = false;
   names->add_flag("--children", children, "list the names one arc below each IDENTIFIER");
   names->add_flag("--sources", sources, "list the sources of names found, with their counts")
       ->excludes(names->get_option("--children"));
+  names
+      ->add_flag("--names-only", namesOnly,
+                 "match patterns against the names alone, not their descriptions")
+      ->excludes(names->get_option("--children"))
+      ->excludes(names->get_option("--sources"));
   CLI::Option* namesTsv =
       names->add_flag("--tsv", tsv, "write one line of tab-separated fields per name");
   names->add_flag("--json", json, "write one JSON object per name, one per line")
@@ -308,9 +314,10 @@ int run(int argc, char* argv[]) {
     }
     Diagnostics diagnostics(stderr);
     ObjectNames objectNames(diagnostics, options.namesFiles);
-    const bool found = answerNameQuery(sources    ? NameQuery::Sources
-                                       : children ? NameQuery::Children
-                                                  : NameQuery::Matching,
+    const bool found = answerNameQuery(sources     ? NameQuery::Sources
+                                       : children  ? NameQuery::Children
+                                       : namesOnly ? NameQuery::MatchingNames
+                                                   : NameQuery::Matching,
                                        operands, options.format, objectNames, diagnostics);
     return printAnswer("") == AllConverted && found ? AllConverted : SomeFailed;
   }

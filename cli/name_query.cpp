@@ -119,8 +119,8 @@ bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands, 
   for (const std::string& operand : operands) {
     ++number;
     std::vector<Name> found;
-    if (query == NameQuery::Matching) {
-      found = database.matching(operand);
+    if (query == NameQuery::Matching || query == NameQuery::MatchingNames) {
+      found = database.matching(operand, query == NameQuery::MatchingNames);
       if (found.empty()) {
         diagnostics.report(number, 1, "No name or description matches \"" + operand + "\".");
       }

@@ -15,6 +15,8 @@ std::string jsonString(std::string_view text);
 enum class NameQuery {
   // The names whose name or description matches each pattern.
   Matching,
+  // The names whose name, bare or qualified, matches each pattern.
+  MatchingNames,
   // The names one arc below each identifier.
   Children,
   // The sources found, with how many names each, and those not found.

@@ -986,7 +986,7 @@ std::vector<Name> NameDatabase::fullPath(std::string_view text, std::string& arc
   return found;
 }
 
-std::vector<Name> NameDatabase::matching(std::string_view pattern) const {
+std::vector<Name> NameDatabase::matching(std::string_view pattern, bool namesOnly) const {
   std::string glob(pattern);
   if (glob.find_first_of("*?[") == std::string::npos) {
     glob = "*" + glob + "*";
@@ -998,7 +998,7 @@ std::vector<Name> NameDatabase::matching(std::string_view pattern) const {
   for (const Record& record : table_) {
     const Name name = nameOf(record);
     if (matches(std::string(name.name)) || matches(name.qualified()) ||
-        matches(std::string(name.description))) {
+        (!namesOnly && matches(std::string(name.description)))) {
       found.push_back(name);
     }
   }

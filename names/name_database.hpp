@@ -177,7 +177,8 @@ class NameDatabase {
   // Every name whose name, qualified name or description matches `pattern`,
   // a shell pattern without regard to case (a word alone matches anywhere):
   // "sysUpTime*" matches SNMPv2-MIB::sysUpTime by its name.
-  std::vector<Name> matching(std::string_view pattern) const;
+  // With `namesOnly`, descriptions are not matched.
+  std::vector<Name> matching(std::string_view pattern, bool namesOnly = false) const;
   // The names of the identifiers one arc below `contents`, in order of
   // their arcs.
   std::vector<Name> childrenOf(std::span<const std::uint8_t> contents) const;

@@ -508,6 +508,7 @@ decode: convert Base64 or hexadecimal octets to identifiers
 names: list names that match, and where names come from
   --children          list the names one arc below each IDENTIFIER
   --sources           list the sources of names found, with their counts
+  --names-only        match patterns against the names alone, not their descriptions
   --tsv               write one line of tab-separated fields per name
   --json              write one JSON object per name, one per line
   --names-file FILE   read names from FILE too, before any other source
@@ -537,7 +538,7 @@ completions() {
 : >"$work/completion.names"
 for row in "|pellamar-cli |encode decode names scan --help --version" "|pellamar-cli en|encode" \
   "|pellamar-cli decode --|--lenient --relative --hex --der --tsv --json --names --uuid --names-file --help" \
-  "|pellamar-cli names --|--children --sources --tsv --json --names-file --help" \
+  "|pellamar-cli names --|--children --sources --names-only --tsv --json --names-file --help" \
   "|pellamar-cli scan --|--count --unknown --tsv --json --names-file --help" \
   "|pellamar-cli scan $work/completion.n|$work/completion.names" \
   "|pellamar-cli encode --names-file $work/completion.n|$work/completion.names" \

@@ -308,6 +308,17 @@ TEST(NameQueries, MatchNamesAndDescriptionsWithoutRegardToCase) {
   EXPECT_EQ(names("folded over two"), "ldifFolded");
   EXPECT_EQ(names("if*x"), "IF-MIB::ifIndex");
   EXPECT_EQ(names("no such thing anywhere"), "");
+  // A pattern matches a name by itself, not only qualified.
+  EXPECT_EQ(names("ifDesc?"), "IF-MIB::ifDescr ifDescr");
+  std::string namesOnly;
+  for (const Name& name : database().matching("either spelling", true)) {
+    addTo(namesOnly, name.qualified());
+  }
+  EXPECT_EQ(namesOnly, "");
+  for (const Name& name : database().matching("testcolo*", true)) {
+    addTo(namesOnly, name.qualified());
+  }
+  EXPECT_EQ(namesOnly, "testColour testColor testColourCode");
 }
 
 TEST(NameQueries, ChildrenAreOneArcBelowInNumericOrder) {
