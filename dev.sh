@@ -85,6 +85,34 @@ packager_build() {
   ctest --test-dir build-release --output-on-failure --parallel "$(nproc)"
 }
 
+# The README's packager lines, word for word, in a copy of the sources: the
+# packages its apt-get line names must be installed (every other build here
+# needs them too), and its commands must make the packages, so that the
+# README cannot drift from the build.
+readme_packager_build() {
+  local tree lines install
+  tree=$(mktemp -d)
+  git ls-files -z | tar --null -T - -cf - | tar -xf - -C "$tree"
+  lines=$(sed -n '/^## Build as a packager/,/^## Install/p' README.md |
+    sed -n '/^```sh$/,/^```$/{/^```/d;p}')
+  install=$(printf '%s\n' "$lines" | sed -e ':a' -e '/\\$/N; s/\\\n//; ta' | grep '^apt-get install')
+  for package in ${install#apt-get install}; do
+    if ! is_installed "$package"; then
+      echo "$0: the README's packager line names $package, which is not installed" >&2
+      exit 1
+    fi
+  done
+  (cd "$tree" && printf '%s\n' "$lines" | sed -e ':a' -e '/\\$/N; s/\\\n//; ta' |
+    grep -v '^apt-get' | bash -euo pipefail)
+  for package in pellamar pellamar-cli pellamar-dev; do
+    if ! compgen -G "$tree/build/${package}_*.deb" >/dev/null; then
+      echo "$0: the README's packager lines made no $package package" >&2
+      exit 1
+    fi
+  done
+  rm -rf "$tree"
+}
+
 # What ships builds with clang too, and without any test dependency.
 shipped_only_build() {
   CXX=clang++ cmake -S . -B build-shipped -DCMAKE_BUILD_TYPE=Release \
@@ -125,6 +153,7 @@ case "${1:-}" in
     build sanitizers
     ctest --preset sanitizers --parallel "$(nproc)"
     packager_build
+    readme_packager_build
     shipped_only_build
     build fuzz
     fuzz
