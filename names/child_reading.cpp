@@ -45,7 +45,8 @@ std::string reasonOf(int status) {
   if (WIFEXITED(status) && WEXITSTATUS(status) == ThrewStatus) {
     return "ran out of memory or met an internal error";
   }
-  return "ended with status " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  // waitpid() without WUNTRACED: a child not signaled has exited.
+  return "ended with status " + std::to_string(WEXITSTATUS(status));
 }
 
 // Reads what the child writes until it closes its end, or `deadline`.
