@@ -107,8 +107,10 @@ bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands, 
   const NameDatabase& database = names.database();
   if (query == NameQuery::Sources) {
     printSources(database, format);
-    if (database.cached()) {
-      for (const std::string& warning : database.warnings()) {
+    // Every warning, those the sources were read with just now excepted:
+    // loading them said those, but for the installed files' own.
+    for (const std::string& warning : database.warnings()) {
+      if (database.cached() || aboutInstalledFile(warning)) {
         diagnostics.warn(warning);
       }
     }

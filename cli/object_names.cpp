@@ -32,7 +32,9 @@ const NameDatabase& ObjectNames::database() {
     // the cache made from it is used; 'names --sources' lists it always.
     if (!database_->cached()) {
       for (const std::string& warning : database_->warnings()) {
-        warnings_.warn(warning);
+        if (!aboutInstalledFile(warning)) {
+          warnings_.warn(warning);
+        }
       }
     }
   }

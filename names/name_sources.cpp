@@ -352,6 +352,10 @@ NameLocations NameLocations::fromEnvironment(std::vector<std::string> namesFiles
   return locations;
 }
 
+bool aboutInstalledFile(std::string_view warning) {
+  return warning.starts_with("/usr/") || warning.starts_with("/var/lib/");
+}
+
 NameDatabase loadNames(const NameLocations& locations) {
   const SourceFiles files = sourceFiles(locations);
   NameDatabase names;

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "name_database.hpp"
@@ -40,6 +41,11 @@ struct NameLocations {
   static NameLocations fromEnvironment(std::vector<std::string> namesFiles,
                                        const std::string& dataDirectory);
 };
+
+// Whether a warning is about a file that a package installed (under /usr or
+// /var/lib): one its user cannot mend, which `names --sources` lists but
+// other commands need not repeat each time the cache is made.
+bool aboutInstalledFile(std::string_view warning);
 
 // The names of every source found, read from the cache when it was made
 // from the same files as they are now (their paths, sizes and times), and

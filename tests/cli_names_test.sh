@@ -195,6 +195,12 @@ if compgen -G "/usr/share/snmp/mibs/*.txt" >/dev/null; then
     MIBDIRS=$work/alone/$(basename "$module") program=bash expect "alone_$(basename "$module")" 0 \
       "1.2.3${tab}2A 03" "" -c '"$0" encode --tsv 1.2.3 2>/dev/null | cut -f1,2' "$cli"
   done
+  # Their faults are not the user's to mend: names --sources lists them,
+  # other commands do not repeat them.
+  MIBDIRS=/usr/share/snmp/mibs program=bash expect installed_modules_not_warned_of 0 "1.2.3${tab}2A 03" "" \
+    -c '"$0" encode --tsv 1.2.3 | cut -f1,2' "$cli"
+  XDG_CACHE_HOME=$work/fresh-cache MIBDIRS=/usr/share/snmp/mibs program=bash expect installed_modules_listed_by_sources 0 \
+    "~pellamar-cli: warning: /usr/share/snmp/mibs/" "" -c '"$0" names --sources 2>&1 >/dev/null' "$cli"
 else
   echo "skipped each_net_snmp_module_alone: /usr/share/snmp/mibs has no module (package libsnmp-base)"
 fi
