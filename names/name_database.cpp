@@ -201,7 +201,9 @@ constexpr std::string_view CacheMagic = "pellamar names cache 5\n";
 // written, by damage or by hand, is rebuilt rather than believed. Four
 // lanes of eight octets keep it near the speed of memory: it is worked
 // out over the whole cache on every run that uses it.
-std::uint64_t checksumOf(std::string_view data) {
+}  // namespace
+
+std::uint64_t cacheChecksum(std::string_view data) {
   constexpr std::uint64_t Multiplier = 0x9E3779B97F4A7C15ULL;
   constexpr int Rotation = 31;
   constexpr std::size_t Lanes = 4;
@@ -224,26 +226,40 @@ std::uint64_t checksumOf(std::string_view data) {
   return sum;
 }
 
+namespace {}  // namespace
+
+namespace {
+
+// What each kind of source is called, in output and as a qualifier of
+// names, in the order of SourceKind.
+struct KindWords {
+  std::string_view name;
+  std::string_view qualifier;
+};
+constexpr std::array<KindWords, 7> KindTable = {{
+    {"names file", "names"},
+    {"OpenSSL", "OpenSSL"},
+    {"dumpasn1", "dumpasn1"},
+    {"SNMP MIB", "SNMP"},
+    {"LDAP schema", "LDAP"},
+    {"packaged names", "packaged"},
+    {"enterprise numbers", "enterprise"},
+}};
+static_assert(KindTable.size() == static_cast<std::size_t>(SourceKind::Enterprises) + 1);
+
+// Whether a kind read back from a cache or a child is one of SourceKind's.
+bool knownKind(SourceKind kind) {
+  return static_cast<std::size_t>(kind) < KindTable.size();
+}
+
 }  // namespace
 
 std::string_view kindName(SourceKind kind) {
-  switch (kind) {
-    case SourceKind::UserNames:
-      return "names file";
-    case SourceKind::OpenSsl:
-      return "OpenSSL";
-    case SourceKind::Dumpasn1:
-      return "dumpasn1";
-    case SourceKind::SnmpMib:
-      return "SNMP MIB";
-    case SourceKind::LdapSchema:
-      return "LDAP schema";
-    case SourceKind::PackagedNames:
-      return "packaged names";
-    case SourceKind::Enterprises:
-      return "enterprise numbers";
-  }
-  return {};
+  return KindTable.at(static_cast<std::size_t>(kind)).name;
+}
+
+std::string_view qualifierOf(SourceKind kind) {
+  return KindTable.at(static_cast<std::size_t>(kind)).qualifier;
 }
 
 std::string Name::qualified() const {
@@ -273,26 +289,6 @@ std::string Name::shownLongFirst() const {
     return std::string(description) + " (" + std::string(name) + ")";
   }
   return shown();
-}
-
-std::string_view qualifierOf(SourceKind kind) {
-  switch (kind) {
-    case SourceKind::UserNames:
-      return "names";
-    case SourceKind::OpenSsl:
-      return "OpenSSL";
-    case SourceKind::Dumpasn1:
-      return "dumpasn1";
-    case SourceKind::SnmpMib:
-      return "SNMP";
-    case SourceKind::LdapSchema:
-      return "LDAP";
-    case SourceKind::PackagedNames:
-      return "packaged";
-    case SourceKind::Enterprises:
-      return "enterprise";
-  }
-  return {};
 }
 
 std::string Name::unambiguous() const {
@@ -378,7 +374,7 @@ bool NameDatabase::addExported(std::string_view exported) {
   }
   for (std::uint64_t index = 0; index < count; ++index) {
     NameSource source{};
-    if (!in.value(source.kind) || !in.text(text)) {
+    if (!in.value(source.kind) || !knownKind(source.kind) || !in.text(text)) {
       return false;
     }
     source.path = text;
@@ -1055,7 +1051,7 @@ std::error_code NameDatabase::save(const std::string& path, std::string_view fin
   putArray(out, nameIndex_);
   putArray(out, nameBuckets_);
   putArray(out, std::span<const char>(text_.data(), text_.size()));
-  const std::uint64_t checksum = checksumOf(std::string_view(out).substr(bodyStart));
+  const std::uint64_t checksum = cacheChecksum(std::string_view(out).substr(bodyStart));
   std::memcpy(out.data() + CacheMagic.size(), &checksum, sizeof checksum);
   // Written aside and renamed, so that a reader never sees half a cache.
   const std::string temporary = path + ".new" + std::to_string(getpid());
@@ -1113,14 +1109,14 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   std::uint64_t checksum = 0;
   std::uint64_t count = 0;
   if (!in.value(checksum) || !in.text(text) || text != fingerprint ||
-      checksum != checksumOf(data.substr(CacheMagic.size() + sizeof checksum)) ||
+      checksum != cacheChecksum(data.substr(CacheMagic.size() + sizeof checksum)) ||
       !in.value(count)) {
     return false;
   }
   for (std::uint64_t index = 0; index < count; ++index) {
     NameSource source{};
     std::uint64_t names = 0;
-    if (!in.value(source.kind) || !in.value(names) || !in.text(text)) {
+    if (!in.value(source.kind) || !knownKind(source.kind) || !in.value(names) || !in.text(text)) {
       return false;
     }
     source.names = names;

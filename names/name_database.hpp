@@ -116,6 +116,10 @@ struct NameReading {
   std::vector<Name> otherCase;
 };
 
+// The checksum a names cache carries of what follows it: the first line,
+// then this, then the body it is worked out over.
+std::uint64_t cacheChecksum(std::string_view body);
+
 class NameDatabase {
  public:
   NameDatabase() = default;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -197,8 +198,8 @@ const ReadingRow ReadingRows[] = {
     {"unknown", "noSuchName", "", ""},
     {"ldif_twin_not_read", "twinOnly", "", ""},
     {"full_path_as_snmptranslate_writes_it",
-     "iso.org.dod.internet.mgmt.mib-2.interfaces.ifTable.ifEntry.ifDescr.7",
-     "1.3.6.1.2.1.2.2.1.2", "7"},
+     "iso.org.dod.internet.mgmt.mib-2.interfaces.ifTable.ifEntry.ifDescr.7", "1.3.6.1.2.1.2.2.1.2",
+     "7"},
     {"full_path_with_its_leading_stop", ".iso.org.dod.internet.mgmt.mib-2.interfaces.2.1.ifIndex",
      "1.3.6.1.2.1.2.2.1.1", ""},
     {"full_path_through_another_arc", "iso.org.dod.internet.mgmt.mib-2.system.ifDescr", "", ""},
@@ -630,6 +631,29 @@ TEST_F(NameCache, IsRebuiltWhenItsBodyWasChanged) {
   const auto found = loaded.namesOf(identifierOf("1.3.6.1.4.1.99999.9").octets());
   ASSERT_EQ(found.size(), 1U);
   EXPECT_EQ(found.front().name, "rsaEncryption");
+}
+
+TEST_F(NameCache, RefusesAKindOfSourceItDoesNotKnowEvenWhenSealed) {
+  const std::string path = (directory_ / "names.cache").string();
+  ASSERT_FALSE(database().save(path, "fingerprint"));
+  std::string cache;
+  {
+    std::ifstream file(path, std::ios::binary);
+    cache.assign(std::istreambuf_iterator<char>(file), {});
+  }
+  // The first line, the checksum, the fingerprint's length and text, the
+  // number of sources: then the first source's kind.
+  const std::size_t magic = cache.find('\n') + 1;
+  const std::size_t kind = magic + 8 + 8 + std::string_view("fingerprint").size() + 8;
+  for (const char value : {char{6}, char{7}}) {
+    cache[kind] = value;
+    const std::uint64_t checksum = cacheChecksum(std::string_view(cache).substr(magic + 8));
+    std::memcpy(cache.data() + magic, &checksum, sizeof checksum);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << cache;
+    NameDatabase loaded;
+    // The last kind there is, and one past it.
+    EXPECT_EQ(loaded.load(path, "fingerprint"), value == 6) << int{value};
+  }
 }
 
 TEST_F(NameCache, ThatCannotBeWrittenIsSaidOnce) {
