@@ -268,7 +268,7 @@ TEST(NameSources, DamagedFilesAreReportedOnceEachWithTheirFirstLine) {
           "/ldap/ad-schema.ldf:17: not an attribute or class with its identifier and display "
           "name; the other names are used",
       Data +
-          "/ldap/test.schema:24: not a definition OpenLDAP reads, nor is 1 more line; the "
+          "/ldap/test.schema:24: not a definition OpenLDAP reads, nor are 2 more lines; the "
           "other names are used",
       Data +
           "/mibs/BROKEN-MIB:8: syntax error, unexpected LOWERCASE_IDENTIFIER, expecting "
@@ -278,6 +278,56 @@ TEST(NameSources, DamagedFilesAreReportedOnceEachWithTheirFirstLine) {
           "names are used",
   };
   EXPECT_EQ(warnings, expected);
+}
+
+TEST(NameSources, ANameGivenTwiceByOneFileIsKeptOnce) {
+  const auto names = database().namesOf(identifierOf("1.3.6.1.4.1.99999.1.1").octets());
+  ASSERT_EQ(names.size(), 1U);
+  EXPECT_EQ(names.front().description, "a counter in our own MIB");
+  for (const NameSource& source : database().sources()) {
+    if (source.path.ends_with("user.names")) {
+      EXPECT_EQ(source.names, 3U);
+    }
+  }
+}
+
+// Runs `body` with the environment variables given set, or unset where
+// the value is null, and puts them back afterwards.
+template <typename Body>
+void withEnvironment(std::vector<std::pair<const char*, const char*>> variables, Body body) {
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+  for (const auto& [name, value] : variables) {
+    const char* earlier = std::getenv(name);
+    saved.emplace_back(name,
+                       earlier != nullptr ? std::optional<std::string>(earlier) : std::nullopt);
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  body();
+  for (const auto& [name, value] : saved) {
+    if (value) {
+      setenv(name, value->c_str(), 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+}
+
+TEST(NameSources, DumpasnOnesFileUnderHomeWhereNothingElseNamesOne) {
+  const std::filesystem::path home =
+      std::filesystem::temp_directory_path() / ("pellamar-home-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(home);
+  std::ofstream(home / ".dumpasn1.cfg") << "OID = 06 03 2A 03 04\nDescription = test\n";
+  withEnvironment(
+      {{"HOME", home.c_str()}, {"PELLAMAR_DUMPASN1_CFG", nullptr}, {"DUMPASN1_PATH", nullptr}},
+      [&home] {
+        const NameLocations locations = NameLocations::fromEnvironment({}, "");
+        EXPECT_EQ(locations.dumpasn1File, (home / ".dumpasn1.cfg").string());
+      });
+  std::filesystem::remove_all(home);
 }
 
 TEST(NameSources, EachSourceCountsItsNames) {
