@@ -17,7 +17,6 @@
 #include <stdexcept>
 
 #include "pellamar/arc_names.hpp"
-#include "pellamar/readers.hpp"
 #include "pellamar/writers.hpp"
 
 namespace {
@@ -64,6 +63,29 @@ std::uint64_t hashOf(std::span<const std::uint8_t> octets) {
 
 constexpr char lowerCase(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The pieces of `text` between full stops.
+std::vector<std::string_view> piecesOf(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find('.', start), text.size());
+    pieces.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return pieces;
+}
+
+// The first `count` subidentifiers of identifier contents.
+std::span<const std::uint8_t> subidentifiers(std::span<const std::uint8_t> contents,
+                                             std::size_t count) {
+  std::size_t end = 0;
+  for (std::size_t found = 0; end < contents.size() && found < count; ++end) {
+    if ((contents[end] & 0x80U) == 0) {
+      ++found;
+    }
+  }
+  return contents.first(end);
 }
 
 // The index of names is cut into buckets by the top bits of the hashes:
@@ -923,12 +945,7 @@ std::vector<Name> NameDatabase::fullPath(std::string_view text, std::string& arc
   if (text.starts_with('.')) {
     text.remove_prefix(1);
   }
-  std::vector<std::string_view> labels;
-  for (std::size_t start = 0; start <= text.size();) {
-    const std::size_t end = std::min(text.find('.', start), text.size());
-    labels.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
+  const std::vector<std::string_view> labels = piecesOf(text);
   const auto number = [](std::string_view label) {
     return !label.empty() && label.find_first_not_of("0123456789") == std::string_view::npos;
   };
@@ -946,12 +963,7 @@ std::vector<Name> NameDatabase::fullPath(std::string_view text, std::string& arc
     // Each label before the last names the arc at its place, or is its
     // number: the root's and the arcs below it by X.660's names too.
     const std::string dotted = candidate.dotted();
-    std::vector<std::string_view> arcs;
-    for (std::size_t start = 0; start <= dotted.size();) {
-      const std::size_t end = std::min(dotted.find('.', start), dotted.size());
-      arcs.push_back(std::string_view(dotted).substr(start, end - start));
-      start = end + 1;
-    }
+    const std::vector<std::string_view> arcs = piecesOf(dotted);
     bool matches = arcs.size() == last + 1;
     for (std::size_t place = 0; matches && place < last; ++place) {
       const std::string_view label = labels[place];
@@ -962,23 +974,20 @@ std::vector<Name> NameDatabase::fullPath(std::string_view text, std::string& arc
           (place < 2 && label == pellamar::standardArcName(place, arcs[0], arcs[place]))) {
         continue;
       }
-      pellamar::ObjectIdentifier prefix;
-      const std::size_t prefixEnd = static_cast<std::size_t>(arcs[place].end() - dotted.data());
-      matches = false;
-      if (place > 0 && !pellamar::readDotted(dotted.substr(0, prefixEnd), prefix)) {
-        const auto names = namesOf(prefix.octets());
-        matches = std::any_of(names.begin(), names.end(),
-                              [label](const Name& name) { return name.name == label; });
-      }
+      // Arcs 0 and 1 share the first subidentifier: the arc at `place`
+      // ends the place-th.
+      const auto names =
+          place > 0 ? namesOf(subidentifiers(candidate.contents, place)) : std::vector<Name>{};
+      matches = std::any_of(names.begin(), names.end(),
+                            [label](const Name& name) { return name.name == label; });
     }
     if (matches) {
       found.push_back(candidate);
     }
   }
-  arcsBelow.clear();
-  for (std::size_t place = last + 1; place < labels.size(); ++place) {
-    arcsBelow.append(arcsBelow.empty() ? "" : ".").append(labels[place]);
-  }
+  arcsBelow = last + 1 < labels.size() ? std::string(text.substr(static_cast<std::size_t>(
+                                             labels[last + 1].data() - text.data())))
+                                       : std::string();
   return found;
 }
 
