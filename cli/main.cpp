@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -363,6 +364,8 @@ int run(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
   try {
     return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("pellamar-cli: memory exhausted\n", stderr);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "pellamar-cli: %s\n", error.what());
   } catch (...) {

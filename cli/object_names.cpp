@@ -3,12 +3,13 @@
 #include <climits>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
 namespace {
 
-// The names that come with Pellamar: PELLAMAR_NAMES_FROM_PROGRAM below the
-// folder the program is in, wherever it was installed.
-std::string packagedNamesDirectory() {
+// Where a file Pellamar installs is: `path` below the folder the program
+// is in, wherever it was installed.
+std::string fromProgram(std::string_view path) {
   const std::unique_ptr<char, decltype(&std::free)> program(realpath("/proc/self/exe", nullptr),
                                                             &std::free);
   if (!program) {
@@ -16,14 +17,16 @@ std::string packagedNamesDirectory() {
   }
   std::string directory(program.get());
   directory.erase(directory.rfind('/') + 1);
-  return directory + PELLAMAR_NAMES_FROM_PROGRAM;
+  return directory.append(path);
 }
 
 }  // namespace
 
 ObjectNames::ObjectNames(Warnings& warnings, std::vector<std::string> namesFiles)
     : warnings_(warnings),
-      locations_(NameLocations::fromEnvironment(std::move(namesFiles), packagedNamesDirectory())) {}
+      locations_(NameLocations::fromEnvironment(std::move(namesFiles),
+                                                fromProgram(PELLAMAR_NAMES_FROM_PROGRAM),
+                                                fromProgram(PELLAMAR_READER_FROM_PROGRAM))) {}
 
 const NameDatabase& ObjectNames::database() {
   if (!database_) {

@@ -9,15 +9,19 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "name_database.hpp"
 
 // Where a reader in a child says which file it is on, so that the parent
 // can name the file when the child dies. It lives in memory the two
-// processes share; in the parent's own process it is only kept.
+// processes share, a program the child runs included; in the parent's own
+// process it is only kept.
 class ReadingProgress {
  public:
   ReadingProgress();
+  // The page another process made, handed over as `descriptor()`.
+  explicit ReadingProgress(int descriptor);
   ~ReadingProgress();
   ReadingProgress(const ReadingProgress&) = delete;
   ReadingProgress& operator=(const ReadingProgress&) = delete;
@@ -26,12 +30,20 @@ class ReadingProgress {
   void reading(std::string_view path);
   // The last file named, empty before any.
   std::string current() const;
+  // The page's file descriptor, for a program run in the child; -1 when
+  // the page could not be shared.
+  int descriptor() const { return descriptor_; }
 
  private:
   // Room for any path Linux opens (PATH_MAX) and its terminating NUL.
   static constexpr std::size_t Room = 4096;
-  char* shared_;
+  int descriptor_ = -1;
+  char* shared_ = nullptr;
 };
+
+// The status of a reader whose reading threw (out of memory, an internal
+// error): no parser exits so.
+constexpr int ReaderThrewStatus = 125;
 
 // Why a child did not hand its names over.
 struct ChildFault {
@@ -50,3 +62,13 @@ struct ChildFault {
 std::optional<ChildFault> readInChild(
     NameDatabase& names, const std::function<void(NameDatabase&, ReadingProgress&)>& read,
     std::chrono::milliseconds limit);
+
+// Runs `program` with `arguments` in a child process, within `limit`, and
+// adds to `names` the table the program writes on its standard output as
+// exportAdded() writes it. The program is given "--progress-fd N" first:
+// the descriptor of a ReadingProgress page it opens with
+// ReadingProgress(N). Returns the fault as readInChild() does; a program
+// that cannot be run "could not be run".
+std::optional<ChildFault> runReader(NameDatabase& names, const std::string& program,
+                                    const std::vector<std::string>& arguments,
+                                    std::chrono::milliseconds limit);

@@ -2,13 +2,14 @@
 
 #include <dirent.h>
 #include <limits.h>
-#include <openssl/crypto.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <set>
 #include <utility>
@@ -116,15 +117,17 @@ struct SourceFiles {
   }
 };
 
-// The cache is made by, and for, this program as it is (its file's size
-// and time stand for its build) and OpenSSL's table as it is.
-constexpr int CacheVersion = 1;
+// The cache is made by, and for, this program as it is, with its reader
+// (their files' sizes and times stand for their builds) and OpenSSL's
+// table as the library installed holds it.
+constexpr int CacheVersion = 2;
 
 SourceFiles sourceFiles(const NameLocations& locations) {
   SourceFiles files;
-  files.fingerprint = "version " + std::to_string(CacheVersion) + " OpenSSL " +
-                      std::to_string(OpenSSL_version_num()) + "\n";
+  files.fingerprint = "version " + std::to_string(CacheVersion) + "\n";
   files.note("/proc/self/exe");
+  files.note(locations.nameReader);
+  files.note(PELLAMAR_OPENSSL_LIBRARY);
   const auto add = [&files](std::vector<std::string>& list, const std::string& path) {
     list.push_back(path);
     files.note(path);
@@ -191,18 +194,20 @@ SourceFiles sourceFiles(const NameLocations& locations) {
 constexpr std::chrono::seconds MibReadingLimit{60};
 // OpenLDAP's parser reads every schema Debian ships in a tenth of that.
 constexpr std::chrono::seconds SchemaReadingLimit{20};
+// OpenSSL's table is read in milliseconds: the limit is for a system
+// under load.
+constexpr std::chrono::seconds OpenSslReadingLimit{20};
 
-// Reads `files` with `read` in a child process, with `parser` (its name in
-// messages) given `limit`. When the child fails, the file it was on is
-// reported and left out, and the others are read again.
-void readInChildren(NameDatabase& names, std::vector<std::string> files, std::string_view parser,
-                    std::chrono::milliseconds limit,
-                    const std::function<void(NameDatabase&, const std::vector<std::string>&,
-                                             ReadingProgress&)>& read) {
+// Reads `files` with the name reader, its arguments for them given by
+// `arguments`, with `parser` (its name in messages) given `limit`. When
+// the reader fails, the file it was on is reported and left out, and the
+// others are read again.
+void readInChildren(
+    NameDatabase& names, const std::string& reader, std::vector<std::string> files,
+    std::string_view parser, std::chrono::milliseconds limit,
+    const std::function<std::vector<std::string>(const std::vector<std::string>&)>& arguments) {
   for (;;) {
-    const auto fault = readInChild(
-        names, [&](NameDatabase& part, ReadingProgress& progress) { read(part, files, progress); },
-        limit);
+    const auto fault = runReader(names, reader, arguments(files), limit);
     if (!fault) {
       return;
     }
@@ -212,9 +217,10 @@ void readInChildren(NameDatabase& names, std::vector<std::string> files, std::st
       return file == fault->file || (blamed.exists && stateOf(file).identity == blamed.identity);
     });
     if (at == files.end()) {
-      names.addWarning(std::string(parser) + " " + fault->reason +
-                       (fault->file.empty() ? "" : " reading " + fault->file) +
-                       "; the names of its files are left out");
+      names.addWarning(
+          std::string(parser) + " " + fault->reason +
+          (fault->file.empty() ? "" : " reading " + fault->file) +
+          (files.empty() ? "; its names are left out" : "; the names of its files are left out"));
       return;
     }
     names.addWarning(*at + ": " + std::string(parser) + " " + fault->reason +
@@ -223,36 +229,74 @@ void readInChildren(NameDatabase& names, std::vector<std::string> files, std::st
   }
 }
 
+// OpenSSL's table, the MIB modules and the LDAP schemas, read by the name
+// reader, in that order among the other sources.
+struct ForeignSources {
+  const SourceFiles& files;
+  const NameLocations& locations;
+
+  void readOpenSsl(NameDatabase& names) const {
+    readInChildren(
+        names, locations.nameReader, {}, "OpenSSL's object table", OpenSslReadingLimit,
+        [](const std::vector<std::string>&) { return std::vector<std::string>{"openssl"}; });
+  }
+
+  void readMibs(NameDatabase& names) const {
+    if (files.mibFiles.empty()) {
+      return;
+    }
+    const OldModuleNames oldNames(locations.mibDirectories);
+    std::vector<std::string> options{"mibs"};
+    for (const std::string& directory : locations.mibDirectories) {
+      options.insert(options.end(), {"--directory", directory});
+    }
+    if (!oldNames.directory().empty()) {
+      options.insert(options.end(),
+                     {"--directory", oldNames.directory(), "--aliases", oldNames.directory()});
+    }
+    options.emplace_back("--");
+    readInChildren(names, locations.nameReader, files.mibFiles, "libsmi", MibReadingLimit,
+                   [&options](const std::vector<std::string>& mibFiles) {
+                     std::vector<std::string> arguments = options;
+                     arguments.insert(arguments.end(), mibFiles.begin(), mibFiles.end());
+                     return arguments;
+                   });
+  }
+
+  void readLdapSchemas(NameDatabase& names) const {
+    if (files.ldapFiles.empty()) {
+      return;
+    }
+    readInChildren(names, locations.nameReader, files.ldapFiles, "OpenLDAP's schema parser",
+                   SchemaReadingLimit, [](const std::vector<std::string>& schemaFiles) {
+                     std::vector<std::string> arguments{"ldap"};
+                     arguments.insert(arguments.end(), schemaFiles.begin(), schemaFiles.end());
+                     return arguments;
+                   });
+  }
+};
+
 NameDatabase readSources(const SourceFiles& files, const NameLocations& locations) {
   NameDatabase names;
   for (const std::string& path : files.namesFiles) {
     readNamesFile(names, SourceKind::UserNames, path);
   }
-  addOpenSslNames(names);
+  // Without the reader, what it reads is missing: said once.
+  const bool readerRuns = access(locations.nameReader.c_str(), X_OK) == 0;
+  if (!readerRuns) {
+    names.addWarning("cannot run " + locations.nameReader + ": " + std::strerror(errno) +
+                     "; OpenSSL's names and those of MIB modules and LDAP schemas are left out");
+  }
+  const ForeignSources foreign{files, locations};
+  if (readerRuns) {
+    foreign.readOpenSsl(names);
+  }
   if (files.dumpasn1File) {
     readDumpasn1(names, *files.dumpasn1File);
   }
-  if (!files.mibFiles.empty()) {
-    const OldModuleNames oldNames(locations.mibDirectories);
-    std::vector<std::string> directories = locations.mibDirectories;
-    if (!oldNames.directory().empty()) {
-      directories.push_back(oldNames.directory());
-    }
-    readInChildren(names, files.mibFiles, "libsmi", MibReadingLimit,
-                   [&](NameDatabase& part, const std::vector<std::string>& mibFiles,
-                       ReadingProgress& progress) {
-                     readMibs(part, mibFiles, directories, progress, oldNames.directory());
-                   });
-  }
-  if (!files.ldapFiles.empty()) {
-    readInChildren(names, files.ldapFiles, "OpenLDAP's schema parser", SchemaReadingLimit,
-                   [](NameDatabase& part, const std::vector<std::string>& schemaFiles,
-                      ReadingProgress& progress) {
-                     for (const std::string& path : schemaFiles) {
-                       progress.reading(path);
-                       readLdapSchema(part, path);
-                     }
-                   });
+  if (readerRuns) {
+    foreign.readMibs(names);
+    foreign.readLdapSchemas(names);
   }
   for (const auto& [directory, schemaFiles] : files.activeDirectory) {
     readActiveDirectorySchema(names, directory, schemaFiles);
@@ -277,9 +321,11 @@ void makeDirectories(const std::string& path) {
 }  // namespace
 
 NameLocations NameLocations::fromEnvironment(std::vector<std::string> namesFiles,
-                                             const std::string& dataDirectory) {
+                                             const std::string& dataDirectory,
+                                             std::string nameReader) {
   NameLocations locations;
   locations.namesFiles = std::move(namesFiles);
+  locations.nameReader = std::move(nameReader);
   const auto home = environment("HOME");
   const auto existing = [](const std::string& path) { return stateOf(path).exists; };
   if (const auto config = userDirectory("XDG_CONFIG_HOME", ".config")) {

@@ -21,6 +21,9 @@ struct NameLocations {
   std::vector<std::string> enterpriseFiles;
   // The cache of the table; empty for none.
   std::string cacheFile;
+  // pellamar-name-reader, which reads OpenSSL's table, MIB modules and
+  // LDAP schemas.
+  std::string nameReader;
 
   // The places as the environment sets them, after `namesFiles`:
   //  - names files: $XDG_CONFIG_HOME/pellamar/names (~/.config/...)
@@ -39,7 +42,7 @@ struct NameLocations {
   //  - the cache: $XDG_CACHE_HOME/pellamar/names.cache (~/.cache/...)
   // Lists are separated by colons; a variable set empty means none.
   static NameLocations fromEnvironment(std::vector<std::string> namesFiles,
-                                       const std::string& dataDirectory);
+                                       const std::string& dataDirectory, std::string nameReader);
 };
 
 // Whether a warning is about a file that a package installed (under /usr or

@@ -19,6 +19,17 @@ inline std::string_view trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+// ASCII letters in lower case, as LDAP compares attribute names.
+inline std::string lowered(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return result;
+}
+
 // The identifier written in dotted text, or nothing when it is not one.
 inline std::optional<pellamar::ObjectIdentifier> dottedIdentifier(std::string_view text) {
   pellamar::ObjectIdentifier identifier;

@@ -175,15 +175,18 @@ pellamar-cli: 3:1: No identifier is named \"cycleA\" by any source of names; nam
 MIBDIRS=$snmp program=bash expect smiv2_module_first 0 "1.3.6.1.2.1.1.1.0${tab}SNMPv2-MIB::sysDescr.0" "" \
   -c '"$0" decode --hex --tsv --names 2B06010201010100 | cut -f2,4' "$cli"
 
-# The names that come with Pellamar are found from where the program is, as
-# a package installs them.
-mkdir -p "$work/prefix/bin" "$work/prefix/share/pellamar/names"
+# The names that come with Pellamar, and the reader of OpenSSL's table, are
+# found from where the program is, as a package installs them.
+mkdir -p "$work/prefix/bin" "$work/prefix/share/pellamar/names" "$work/prefix/libexec/pellamar"
 cp "$cli" "$work/prefix/bin/"
+cp "$(dirname "$cli")/../libexec/pellamar/pellamar-name-reader" "$work/prefix/libexec/pellamar/"
 cp "$(dirname "$0")/../data/names/dicom.names" "$work/prefix/share/pellamar/names/"
-program=bash expect packaged_names_beside_the_program 0 "ExplicitVRLittleEndian${tab}1.2.840.10008.1.2.1" "" \
-  -c 'env -u PELLAMAR_NAMES_DIRS "$0" encode --json ExplicitVRLittleEndian | python3 -c "import json, sys
-item = json.load(sys.stdin)
-print(item[\"item\"] + \"\\t\" + item[\"identifier\"])"' "$work/prefix/bin/pellamar-cli"
+program=bash expect packaged_names_beside_the_program 0 "ExplicitVRLittleEndian${tab}1.2.840.10008.1.2.1
+rsaEncryption${tab}1.2.840.113549.1.1.1" "" \
+  -c 'env -u PELLAMAR_NAMES_DIRS "$0" encode --json ExplicitVRLittleEndian rsaEncryption | python3 -c "import json, sys
+for line in sys.stdin:
+    item = json.loads(line)
+    print(item[\"item\"] + \"\\t\" + item[\"identifier\"])"' "$work/prefix/bin/pellamar-cli"
 
 # Debian's own files, where they are installed.
 # Each module of net-snmp's own (package libsnmp-base) alone, without the

@@ -29,6 +29,7 @@ const std::string Data = PELLAMAR_TEST_DATA "/names";
 
 NameLocations testLocations() {
   NameLocations locations;
+  locations.nameReader = PELLAMAR_TEST_NAME_READER;
   locations.namesFiles = {Data + "/user.names"};
   locations.mibDirectories = {Data + "/mibs"};
   locations.ldapSchemaDirectories = {Data + "/ldap"};
@@ -324,7 +325,7 @@ TEST(NameSources, DumpasnOnesFileUnderHomeWhereNothingElseNamesOne) {
   withEnvironment(
       {{"HOME", home.c_str()}, {"PELLAMAR_DUMPASN1_CFG", nullptr}, {"DUMPASN1_PATH", nullptr}},
       [&home] {
-        const NameLocations locations = NameLocations::fromEnvironment({}, "");
+        const NameLocations locations = NameLocations::fromEnvironment({}, "", "");
         EXPECT_EQ(locations.dumpasn1File, (home / ".dumpasn1.cfg").string());
       });
   std::filesystem::remove_all(home);
@@ -394,6 +395,7 @@ TEST(NameQueries, ChildrenAreOneArcBelowInNumericOrder) {
 const NameDatabase& snmpDatabase() {
   static const NameDatabase names = [] {
     NameLocations locations;
+    locations.nameReader = PELLAMAR_TEST_NAME_READER;
     locations.mibDirectories = {Data + "/snmp"};
     return loadNames(locations);
   }();
@@ -590,6 +592,96 @@ TEST_P(ChildReading, CostsOnlyTheChild) {
 INSTANTIATE_TEST_SUITE_P(Names, ChildReading, testing::ValuesIn(ChildRows),
                          [](const auto& row) { return std::string(row.param.row); });
 
+// The name reader run as a program: what it hands over, and what a
+// program that fails costs. A script stands in for a reader that crashes
+// after naming its file through the progress page it is given.
+struct ReaderRow {
+  const char* row;
+  std::string program;
+  std::vector<std::string> arguments;
+  const char* file;
+  const char* reason;
+  // The same source read in this process, for a reading that succeeds.
+  void (*inProcess)(NameDatabase&) = nullptr;
+};
+
+const ReaderRow ReaderRows[] = {
+    {"reads_a_schema",
+     PELLAMAR_TEST_NAME_READER,
+     {"ldap", Data + "/ldap/test.schema"},
+     "",
+     "",
+     [](NameDatabase& names) { readLdapSchema(names, Data + "/ldap/test.schema"); }},
+    {"reads_openssl", PELLAMAR_TEST_NAME_READER, {"openssl"}, "", "", addOpenSslNames},
+    {"missing", Data + "/no-such-reader", {"ldap"}, "", "could not be run"},
+    {"misused", PELLAMAR_TEST_NAME_READER, {"nothing"}, "", "ended with status 2"},
+    {"openssl_with_files", PELLAMAR_TEST_NAME_READER, {"openssl", "x"}, "", "ended with status 2"},
+    {"mibs_option_without_value",
+     PELLAMAR_TEST_NAME_READER,
+     {"mibs", "--directory"},
+     "",
+     "ended with status 2"},
+    {"writes_no_table", "/bin/echo", {"ldap"}, "", "handed over a damaged table"},
+    {"crashes_on_a_file",
+     "crashing-reader",
+     {"ldap", "blamed.schema"},
+     "blamed.schema",
+     "crashed (Segmentation fault)"},
+};
+
+class NameReaderProgram : public testing::TestWithParam<ReaderRow> {};
+
+TEST_P(NameReaderProgram, HandsOverOrIsBlamed) {
+  const ReaderRow& row = GetParam();
+  std::string program = row.program;
+  const std::filesystem::path script =
+      std::filesystem::temp_directory_path() / ("pellamar-reader-" + std::to_string(::getpid()));
+  if (program == "crashing-reader") {
+    // "--progress-fd N ldap FILE": FILE into the page, then a crash.
+    std::ofstream(script) << "#!/bin/sh\nprintf '%s\\0' \"$4\" >/proc/self/fd/$2\nkill -SEGV $$\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    program = script.string();
+  }
+  NameDatabase names;
+  const auto fault = runReader(names, program, row.arguments, std::chrono::seconds(20));
+  std::filesystem::remove(script);
+  if (row.inProcess != nullptr) {
+    ASSERT_FALSE(fault) << fault->reason;
+    NameDatabase expected;
+    row.inProcess(expected);
+    EXPECT_EQ(names.exportAdded(), expected.exportAdded());
+    EXPECT_GT(names.sources().at(0).names, 0U);
+    return;
+  }
+  ASSERT_TRUE(fault);
+  EXPECT_EQ(fault->file, row.file);
+  EXPECT_EQ(fault->reason, row.reason);
+  EXPECT_TRUE(names.sources().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, NameReaderProgram, testing::ValuesIn(ReaderRows),
+                         [](const auto& row) { return std::string(row.param.row); });
+
+TEST(NameSources, WithoutTheirReaderAreLeftOutWithOneWarning) {
+  NameLocations locations = testLocations();
+  locations.nameReader = Data + "/no-such-reader";
+  const NameDatabase names = loadNames(locations);
+  const auto& warnings = names.warnings();
+  EXPECT_EQ(std::count_if(warnings.begin(), warnings.end(),
+                          [](const std::string& warning) {
+                            return warning.find("cannot run") != std::string::npos;
+                          }),
+            1);
+  EXPECT_NE(std::find(warnings.begin(), warnings.end(),
+                      "cannot run " + Data +
+                          "/no-such-reader: No such file or directory; OpenSSL's names and those "
+                          "of MIB modules and LDAP schemas are left out"),
+            warnings.end());
+  EXPECT_TRUE(names.read("rsaEncryption").candidates.empty());
+  EXPECT_TRUE(names.read("IF-MIB::ifDescr").candidates.empty());
+  EXPECT_FALSE(names.read("myProduct").candidates.empty());
+}
+
 TEST(ChildReading, RefusesAHandOverThatIsNotWhole) {
   NameDatabase part;
   addsOneName(part);
@@ -620,6 +712,7 @@ TEST_F(NameCache, IsUsedUntilASourceChanges) {
   const std::string names = (directory_ / "mine.names").string();
   std::ofstream(names) << "1.3.6.1.4.1.99999.9 before\n";
   NameLocations locations;
+  locations.nameReader = PELLAMAR_TEST_NAME_READER;
   locations.namesFiles = {names};
   locations.cacheFile = (directory_ / "cache/names.cache").string();
   const auto ownName = [&](const NameDatabase& database) {
@@ -661,6 +754,7 @@ TEST_F(NameCache, IsRebuiltWhenItsBodyWasChanged) {
   const std::string names = (directory_ / "mine.names").string();
   std::ofstream(names) << "1.3.6.1.4.1.99999.9 rsaEncryption\n";
   NameLocations locations;
+  locations.nameReader = PELLAMAR_TEST_NAME_READER;
   locations.namesFiles = {names};
   locations.cacheFile = (directory_ / "names.cache").string();
   loadNames(locations);
@@ -709,6 +803,7 @@ TEST_F(NameCache, RefusesAKindOfSourceItDoesNotKnowEvenWhenSealed) {
 TEST_F(NameCache, ThatCannotBeWrittenIsSaidOnce) {
   std::ofstream(directory_ / "file") << "not a folder\n";
   NameLocations locations;
+  locations.nameReader = PELLAMAR_TEST_NAME_READER;
   locations.cacheFile = (directory_ / "file" / "names.cache").string();
   const NameDatabase loaded = loadNames(locations);
   EXPECT_EQ(loaded.warnings(),
