@@ -248,8 +248,6 @@ std::uint64_t cacheChecksum(std::string_view data) {
   return sum;
 }
 
-namespace {}  // namespace
-
 namespace {
 
 // What each kind of source is called, in output and as a qualifier of

@@ -1,6 +1,7 @@
 #include "name_sources.hpp"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,9 +66,11 @@ struct FileState {
   std::pair<dev_t, ino_t> identity{};
 };
 
-FileState stateOf(const std::string& path) {
+// The state of `path`, relative to the folder `directory` is open on
+// (AT_FDCWD for the working folder).
+FileState stateOf(int directory, const char* path) {
   struct stat status {};
-  if (stat(path.c_str(), &status) != 0) {
+  if (fstatat(directory, path, &status, 0) != 0) {
     return {};
   }
   constexpr long long nanoseconds = 1000000000LL;
@@ -78,23 +81,38 @@ FileState stateOf(const std::string& path) {
           {status.st_dev, status.st_ino}};
 }
 
+FileState stateOf(const std::string& path) {
+  return stateOf(AT_FDCWD, path.c_str());
+}
+
+// A file of a folder, with its state.
+struct FolderFile {
+  std::string path;
+  FileState state;
+};
+
 // The regular files of a folder whose names `wanted` accepts, in the
-// order of their names.
+// order of their names. Each is stat'ed once, relative to the folder:
+// this runs on every start of a program, over hundreds of MIB files.
 template <typename Wanted>
-std::vector<std::string> filesIn(const std::string& directory, Wanted wanted) {
-  std::vector<std::string> files;
+std::vector<FolderFile> filesIn(const std::string& directory, Wanted wanted) {
+  std::vector<FolderFile> files;
   DIR* folder = opendir(directory.c_str());
   if (folder == nullptr) {
     return files;
   }
   while (const dirent* entry = readdir(folder)) {
     const std::string name = entry->d_name;
-    if (!name.starts_with('.') && wanted(name) && stateOf(directory + "/" + name).regular) {
-      files.push_back(directory + "/" + name);
+    if (name.starts_with('.') || !wanted(name)) {
+      continue;
+    }
+    if (const FileState state = stateOf(dirfd(folder), entry->d_name); state.regular) {
+      files.push_back({directory + "/" + name, state});
     }
   }
   closedir(folder);
-  std::sort(files.begin(), files.end());
+  std::sort(files.begin(), files.end(),
+            [](const FolderFile& one, const FolderFile& other) { return one.path < other.path; });
   return files;
 }
 
@@ -144,13 +162,18 @@ SourceFiles sourceFiles(const NameLocations& locations) {
     files.fingerprint += " " + directory;
   }
   files.fingerprint += '\n';
-  // Debian links /usr/share/snmp/mibs/ietf to /var/lib/mibs/ietf: a file
-  // reached twice, known by its device and inode, is read once.
+  // Debian links /usr/share/snmp/mibs/ietf to /var/lib/mibs/ietf: a
+  // folder or a file reached twice, known by its device and inode, is read
+  // once.
+  std::set<std::pair<dev_t, ino_t>> seenFolders;
   std::set<std::pair<dev_t, ino_t>> seen;
   for (const std::string& directory : locations.mibDirectories) {
-    for (const std::string& path : filesIn(directory, [](const std::string&) { return true; })) {
-      const FileState state = stateOf(path);
-      if (!state.exists || seen.insert(state.identity).second) {
+    if (const FileState folder = stateOf(directory);
+        folder.exists && !seenFolders.insert(folder.identity).second) {
+      continue;
+    }
+    for (const auto& [path, state] : filesIn(directory, [](const std::string&) { return true; })) {
+      if (seen.insert(state.identity).second) {
         files.mibFiles.push_back(path);
         files.note(path, state);
       }
@@ -161,16 +184,19 @@ SourceFiles sourceFiles(const NameLocations& locations) {
       return name.ends_with(".schema") || name.ends_with(".ldif") || name.ends_with(".ldf");
     });
     std::vector<std::string> activeDirectory;
-    for (const std::string& path : schemas) {
+    for (const auto& [path, state] : schemas) {
       // OpenLDAP ships each schema in both forms: the .ldif is read only
       // where there is no .schema.
       const std::string twin = path.substr(0, path.rfind('.')) + ".schema";
+      const bool hasTwin =
+          std::any_of(schemas.begin(), schemas.end(),
+                      [&twin](const FolderFile& other) { return other.path == twin; });
       if (path.ends_with(".ldf")) {
         activeDirectory.push_back(path);
-        files.note(path);
-      } else if (path.ends_with(".schema") ||
-                 std::find(schemas.begin(), schemas.end(), twin) == schemas.end()) {
-        add(files.ldapFiles, path);
+        files.note(path, state);
+      } else if (path.ends_with(".schema") || !hasTwin) {
+        files.ldapFiles.push_back(path);
+        files.note(path, state);
       }
     }
     if (!activeDirectory.empty()) {
@@ -178,9 +204,10 @@ SourceFiles sourceFiles(const NameLocations& locations) {
     }
   }
   for (const std::string& directory : locations.packagedNamesDirectories) {
-    for (const std::string& path :
+    for (const auto& [path, state] :
          filesIn(directory, [](const std::string& name) { return name.ends_with(".names"); })) {
-      add(files.packagedFiles, path);
+      files.packagedFiles.push_back(path);
+      files.note(path, state);
     }
   }
   for (const std::string& path : locations.enterpriseFiles) {
