@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -104,11 +105,13 @@ SmiNode* unresolvedAbove(SmiNode* node) {
 // module's own definition, or the one of a module it imports the label
 // from. net-snmp resolves labels after reading every module, so cycles
 // of imports resolve there.
-SmiNode* resolved(SmiModule* module, const char* label) {
+// With `ownNodes` false, only imports count: the module's own nodes are
+// damaged where libsmi met a syntax error.
+SmiNode* resolved(SmiModule* module, const char* label, bool ownNodes = true) {
   const auto usable = [](SmiNode* node) {
     return node != nullptr && !isStandIn(node) && unresolvedAbove(node) == nullptr;
   };
-  if (SmiNode* own = smiGetNode(module, label); usable(own)) {
+  if (SmiNode* own = ownNodes ? smiGetNode(module, label) : nullptr; usable(own)) {
     return own;
   }
   for (SmiImport* import = smiGetFirstImport(module); import != nullptr;
@@ -162,6 +165,134 @@ std::string listed(const std::set<std::string>& labels) {
     ++index;
   }
   return text;
+}
+
+// A definition written "label ... ::= { parent arc }", as the module's
+// text has it.
+struct TextDefinition {
+  std::string label;
+  std::string parent;
+  std::string arc;
+};
+
+// The macros and types whose value is an identifier, after the label
+// they define.
+bool definesIdentifier(std::string_view word) {
+  static constexpr std::array<std::string_view, 9> Macros = {
+      "IDENTIFIER",         "OBJECT-TYPE",       "OBJECT-IDENTITY",
+      "MODULE-IDENTITY",    "NOTIFICATION-TYPE", "OBJECT-GROUP",
+      "NOTIFICATION-GROUP", "MODULE-COMPLIANCE", "AGENT-CAPABILITIES"};
+  return std::find(Macros.begin(), Macros.end(), word) != Macros.end();
+}
+
+bool isLabel(std::string_view word) {
+  return !word.empty() && word[0] >= 'a' && word[0] <= 'z';
+}
+
+// The words and signs of a module's text, without its comments and
+// quoted strings.
+std::vector<std::string> wordsOf(const std::string& text) {
+  std::vector<std::string> words;
+  const auto wordCharacter = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_';
+  };
+  for (std::size_t at = 0; at < text.size();) {
+    const char c = text[at];
+    if (c == '-' && text.compare(at, 2, "--") == 0) {
+      // A comment ends at the end of its line or at the next "--".
+      const std::size_t end = std::min(text.find("--", at + 2), text.find('\n', at + 2));
+      at = end == std::string::npos ? text.size() : end + (text[end] == '-' ? 2 : 1);
+    } else if (c == '"') {
+      const std::size_t end = text.find('"', at + 1);
+      at = end == std::string::npos ? text.size() : end + 1;
+    } else if (text.compare(at, 3, "::=") == 0) {
+      words.emplace_back("::=");
+      at += 3;
+    } else if (wordCharacter(c)) {
+      std::size_t end = at;
+      while (end < text.size() && wordCharacter(text[end]) && text.compare(end, 2, "--") != 0) {
+        ++end;
+      }
+      words.push_back(text.substr(at, end - at));
+      at = end;
+    } else {
+      if (std::isspace(static_cast<unsigned char>(c)) == 0) {
+        words.emplace_back(1, c);
+      }
+      ++at;
+    }
+  }
+  return words;
+}
+
+// The definitions "label MACRO ... ::= { parent arc }" of a module's text,
+// read as net-snmp reads them, for what libsmi does not give: a second
+// label for one node, which libsmi drops, and the definitions of a module
+// that libsmi stops reading at its first syntax error.
+std::vector<TextDefinition> textDefinitions(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::vector<std::string> words = wordsOf(text);
+  std::vector<TextDefinition> definitions;
+  std::size_t statementStart = 0;
+  for (std::size_t at = 0; at + 4 < words.size(); ++at) {
+    if (words[at] != "::=") {
+      continue;
+    }
+    const bool simple = words[at + 1] == "{" && isLabel(words[at + 2]) &&
+                        std::isdigit(static_cast<unsigned char>(words[at + 3][0])) != 0 &&
+                        words[at + 4] == "}";
+    if (simple) {
+      // The label stands before the last macro since the statement began.
+      for (std::size_t back = at; back > statementStart + 1; --back) {
+        if (definesIdentifier(words[back - 1])) {
+          const bool objectIdentifier = words[back - 1] == "IDENTIFIER";
+          const std::size_t before = objectIdentifier ? 3 : 2;
+          if (back >= statementStart + before && isLabel(words[back - before]) &&
+              (!objectIdentifier || words[back - 2] == "OBJECT")) {
+            definitions.push_back({words[back - before], words[at + 2], words[at + 3]});
+          }
+          break;
+        }
+      }
+    }
+    statementStart = at + 1;
+  }
+  return definitions;
+}
+
+// Adds the names of the module's text definitions (textDefinitions())
+// whose labels are not among those libsmi `given`, each whose parent
+// resolves: in the text, or through libsmi, in the module itself (where
+// `parsed`) or in the module it is imported from.
+void addTextDefinitions(NameDatabase& names, std::uint16_t source, SmiModule* module,
+                        const std::string& path, bool parsed, const std::set<std::string>& given) {
+  std::vector<TextDefinition> left = textDefinitions(path);
+  std::erase_if(left, [&given](const TextDefinition& definition) {
+    return given.contains(definition.label);
+  });
+  std::map<std::string, std::string> dottedOfLabel;
+  // Parents before children, whatever their order in the text.
+  for (bool added = true; added && !left.empty();) {
+    added = false;
+    std::erase_if(left, [&](const TextDefinition& definition) {
+      std::optional<std::string> parent;
+      if (const auto known = dottedOfLabel.find(definition.parent); known != dottedOfLabel.end()) {
+        parent = known->second;
+      } else if (SmiNode* node = resolved(module, definition.parent.c_str(), parsed)) {
+        parent = dottedArcs(module, node);
+      }
+      const auto identifier =
+          parent ? dottedIdentifier(*parent + "." + definition.arc) : std::nullopt;
+      if (!identifier) {
+        return false;
+      }
+      dottedOfLabel.emplace(definition.label, *parent + "." + definition.arc);
+      names.add(source, identifier->octets(), definition.label, module->name, {});
+      added = true;
+      return true;
+    });
+  }
 }
 
 // What one module gave, and what it could not.
@@ -220,8 +351,10 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
       continue;
     }
     if (unparsedFiles.contains(from)) {
-      // Listed among the sources, with no names.
-      names.addSource(SourceKind::SnmpMib, from);
+      // What libsmi kept of it may be damaged: its text is read instead.
+      progress.reading(from);
+      addTextDefinitions(names, names.addSource(SourceKind::SnmpMib, from), module, from, false,
+                         {});
     } else {
       modules.push_back({module, 0, {}});
     }
@@ -234,11 +367,13 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
     const std::string file = module->path != nullptr ? module->path : module->name;
     progress.reading(file);
     const std::uint16_t source = names.addSource(SourceKind::SnmpMib, file);
+    std::set<std::string> given;
     for (SmiNode* node = smiGetFirstNode(module, SMI_NODEKIND_ANY); node != nullptr;
          node = smiGetNextNode(node, SMI_NODEKIND_ANY)) {
       if (node->name == nullptr || node->oidlen < 2) {
         continue;
       }
+      given.insert(node->name);
       const auto dotted = dottedArcs(module, node);
       if (!dotted) {
         // A stand-in for an import is no definition of its own.
@@ -252,6 +387,9 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
         names.add(source, identifier->octets(), node->name, module->name,
                   node->description != nullptr ? node->description : "");
       }
+    }
+    if (module->path != nullptr) {
+      addTextDefinitions(names, source, module, module->path, true, given);
     }
   }
   // Each module that could not be read whole, once: its first fault, and

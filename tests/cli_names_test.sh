@@ -135,7 +135,7 @@ MIBDIRS=$mibs expect names_children 0 "1.3.6.1.2.1.2.2.1.1 IF-MIB::ifIndex (SNMP
 MIBDIRS=$mibs expect names_children_of_unknown 1 "" \
   "pellamar-cli: 1:1: No source names an arc below 2.999." names --children 2.999
 MIBDIRS=$mibs program=bash expect names_sources 0 "OpenSSL
-SNMP MIB${tab}0${tab}$mibs/BROKEN-MIB
+SNMP MIB${tab}1${tab}$mibs/BROKEN-MIB
 SNMP MIB${tab}7${tab}$mibs/SNMPv2-SMI
 SNMP MIB${tab}6${tab}$mibs/IF-MIB" \
   "pellamar-cli: warning: $mibs/BROKEN-MIB:8: syntax error, unexpected LOWERCASE_IDENTIFIER, expecting OBJECT; the other names are used" \
@@ -170,6 +170,7 @@ OLD-STYLE-MIB::oldStyleCount${tab}2B 06 01 02 01 A1 12 01${tab}KwYBAgGhEgE=${tab
 pellamar-cli: warning: $snmp/CYCLE-A-MIB: the 2 names under cycleB are left out, as no module read resolves it
 pellamar-cli: warning: $snmp/CYCLE-B-MIB: the name under cycleA is left out, as no module read resolves it
 pellamar-cli: warning: $snmp/MISSING-MANY-MIB:6: failed to locate MIB module \`ABSENT-MIB'; the name under absentOne is left out, as no module read resolves it
+pellamar-cli: warning: $snmp/SYNTAX-ERROR-MIB:16: syntax error, unexpected LOWERCASE_IDENTIFIER, expecting OBJECT; the other names are used
 pellamar-cli: 3:1: No identifier is named \"cycleA\" by any source of names; names are matched in the case written, LDAP's in any case.\$" \
   encode --tsv 1.3.6.1.2.1.1.1.0 OLD-STYLE-MIB::oldStyleCount cycleA
 MIBDIRS=$snmp program=bash expect smiv2_module_first 0 "1.3.6.1.2.1.1.1.0${tab}SNMPv2-MIB::sysDescr.0" "" \

@@ -126,8 +126,8 @@ const NamingRow NamingRows[] = {
     {"dicom_packaged", "1.2.840.10008.1.2.1", "DICOM::ExplicitVRLittleEndian", "packaged names",
      "{ iso(1) member-body(2) 840 10008 1 2 1 }", ""},
     {"nothing_named", "2.999.1", "", "", "{ joint-iso-itu-t(2) 999 1 }", ""},
-    {"broken_module_left_out", "1.3.6.1.2.1.9999", "SNMPv2-SMI::mib-2.9999", "SNMP MIB",
-     "{ iso(1) org(3) dod(6) internet(1) mgmt(2) mib-2(1) 9999 }", ""},
+    {"broken_module_read_up_to_its_fault", "1.3.6.1.2.1.9999", "BROKEN-MIB::brokenNode", "SNMP MIB",
+     "{ iso(1) org(3) dod(6) internet(1) mgmt(2) mib-2(1) brokenNode(9999) }", ""},
 };
 
 class Naming : public testing::TestWithParam<NamingRow> {};
@@ -418,6 +418,15 @@ const SnmpRow SnmpRows[] = {
     {"below_a_cycle", "cycleALeaf", ""},
     {"other_side_of_the_cycle", "cycleB", ""},
     {"smiv1_module_still_read", "RFC1213-MIB::sysDescr.0", "1.3.6.1.2.1.1.1.0"},
+    {"first_of_two_labels", "SECOND-LABEL-MIB::firstLabel", "1.3.6.1.2.1.4343.1"},
+    {"second_of_two_labels", "SECOND-LABEL-MIB::secondLabel", "1.3.6.1.2.1.4343.1"},
+    {"after_a_syntax_error", "SYNTAX-ERROR-MIB::errorRoot", "1.3.6.1.2.1.4344"},
+    {"before_a_syntax_error_and_its_parent", "SYNTAX-ERROR-MIB::errorLeaf.0",
+     "1.3.6.1.2.1.4344.2.1.0"},
+    {"after_a_comment_ended_on_its_line", "SYNTAX-ERROR-MIB::afterComment", "1.3.6.1.2.1.4344.3"},
+    {"in_a_string", "inString", ""},
+    {"in_a_comment", "commented", ""},
+    {"parent_defined_nowhere", "orphan", ""},
 };
 
 class SnmpReading : public testing::TestWithParam<SnmpRow> {};
@@ -458,7 +467,7 @@ TEST(SnmpModules, NothingIsFiledUnderTheStandInForUnresolvedLabels) {
 TEST(SnmpModules, ModulesThatCannotBeReadWholeAreReportedOnce) {
   std::vector<std::string> warnings = snmpDatabase().warnings();
   std::sort(warnings.begin(), warnings.end());
-  ASSERT_EQ(warnings.size(), 4U);
+  ASSERT_EQ(warnings.size(), 5U);
   // Under AddressSanitizer the crash is reported as the status it exits with.
   EXPECT_TRUE(warnings[0].starts_with(Data + "/snmp/CRASH-TC: libsmi ")) << warnings[0];
   EXPECT_TRUE(warnings[0].ends_with(" reading it; its names are left out")) << warnings[0];
@@ -472,6 +481,9 @@ TEST(SnmpModules, ModulesThatCannotBeReadWholeAreReportedOnce) {
   EXPECT_EQ(warnings[3], Data +
                              "/snmp/MISSING-MANY-MIB:6: failed to locate MIB module `ABSENT-MIB'; "
                              "the name under absentOne is left out, as no module read resolves it");
+  EXPECT_EQ(warnings[4], Data +
+                             "/snmp/SYNTAX-ERROR-MIB:16: syntax error, unexpected "
+                             "LOWERCASE_IDENTIFIER, expecting OBJECT; the other names are used");
 }
 
 TEST(ChildReading, ProgressKeepsAPathCutToItsRoom) {
