@@ -257,6 +257,9 @@ std::optional<Failure> ItemConverter::readName(const ItemText& item, ObjectIdent
     return named;
   };
   constexpr std::size_t shown = 3;
+  if (!reading.instanceFault.empty()) {
+    return Failure{item.column, quoted(text) + " is " + reading.instanceFault + "."};
+  }
   if (reading.candidates.empty()) {
     std::string suggestions;
     std::vector<std::string_view> spellings;
@@ -554,15 +557,16 @@ std::string ItemConverter::namingLines(const Naming& naming) {
   }
   if (naming.beyondOpenSsl) {
     const auto& names = naming.nearest.names;
-    const std::string below =
-        naming.nearest.arcsBelow.empty() ? "" : "." + naming.nearest.arcsBelow;
+    const bool below = !naming.nearest.arcsBelow.empty();
     for (std::size_t first = 0; first < names.size();) {
       std::size_t end = first;
       std::string text;
       for (; end < names.size() && names[end].source == names[first].source; ++end) {
         if (names[end].source->kind != SourceKind::Enterprises) {
           text += (end == first ? "" : ", ") +
-                  (below.empty() ? names[end].shown() : names[end].qualified() + below);
+                  (!below ? names[end].shown()
+                          : names[end].qualified() + "." +
+                                names[end].instance(naming.nearest.arcsBelow));
         }
       }
       if (!text.empty()) {
@@ -625,10 +629,12 @@ void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& ident
                          ? &naming->nearest.names.front()
                          : nullptr;
   const bool own = name != nullptr && naming->nearest.arcsBelow.empty();
+  const std::string instance =
+      name != nullptr && !own ? name->instance(naming->nearest.arcsBelow) : std::string();
   const std::size_t size =
       item.text.size() + FormsRoom +
       (naming == nullptr ? 0
-                         : 2 * (naming->namedPath.size() + naming->nearest.arcsBelow.size()) +
+                         : 2 * naming->namedPath.size() + instance.size() +
                                (name != nullptr ? name->module.size() + name->name.size() : 0) +
                                (naming->owner ? naming->owner->name.size() : 0));
   ResultWriter out(output_.room(size), size);
@@ -667,7 +673,7 @@ void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& ident
     if (name != nullptr && !own) {
       putName(*name);
       out.put('.');
-      out.put(naming->nearest.arcsBelow);
+      out.put(instance);
     }
     out.put('\t');
     if (name != nullptr) {
@@ -688,7 +694,8 @@ void ItemConverter::writeJson(const ItemText& item, long number,
                               const ObjectIdentifier& identifier) {
   const Naming& naming = namingOf(identifier);
   const auto& names = naming.nearest.names;
-  std::size_t namesLength = naming.namedPath.size();
+  const std::string nearestLabel = naming.nearest.arcsBelow.empty() ? "" : naming.nearest.label();
+  std::size_t namesLength = naming.namedPath.size() + nearestLabel.size();
   for (const Name& name : names) {
     namesLength += name.module.size() + name.name.size() + name.description.size() +
                    name.source->path.size() + 2 * naming.nearest.arcsBelow.size() + 64;
@@ -719,7 +726,7 @@ void ItemConverter::writeJson(const ItemText& item, long number,
                          : name.qualified());
   }
   if (!naming.nearest.arcsBelow.empty()) {
-    out.putJsonField("nearest_name", naming.nearest.label());
+    out.putJsonField("nearest_name", nearestLabel);
     out.putJsonField("arcs_below", naming.nearest.arcsBelow);
   }
   if (naming.beyondOpenSsl) {

@@ -149,6 +149,106 @@ std::optional<std::string> dottedArcs(SmiModule* module, SmiNode* node) {
   return dotted;
 }
 
+// The value of a range's bound: sizes are kept as either kind of number.
+std::int64_t boundOf(const SmiValue& value) {
+  return value.basetype == SMI_BASETYPE_INTEGER32
+             ? value.value.integer32
+             : static_cast<std::int64_t>(value.value.unsigned32);
+}
+
+// One index object's syntax, a word as snmp_instances.hpp describes it,
+// read from its type and the types it refines as net-snmp reads them.
+std::string indexSyntax(SmiNode* index, bool implied) {
+  SmiType* type = index != nullptr ? smiGetNodeType(index) : nullptr;
+  if (type == nullptr) {
+    return "x";
+  }
+  char integerKind = 'i';
+  char stringKind = 's';
+  SmiType* enumerated = nullptr;
+  SmiType* sized = nullptr;
+  for (SmiType* refined = type; refined != nullptr; refined = smiGetParentType(refined)) {
+    const std::string_view name = refined->name != nullptr ? refined->name : "";
+    if (name == "IpAddress") {
+      return "a";
+    }
+    // net-snmp writes these, and the arcs after them, as numbers.
+    if (name == "Counter32" || name == "Counter64" || name == "Counter" || name == "Opaque" ||
+        name == "NsapAddress") {
+      return "x";
+    }
+    integerKind = name == "InetAddressType" ? 't' : integerKind;
+    stringKind = name == "InetAddress" ? 'n' : stringKind;
+    if (enumerated == nullptr && smiGetFirstNamedNumber(refined) != nullptr) {
+      enumerated = refined;
+    }
+    if (sized == nullptr && smiGetFirstRange(refined) != nullptr) {
+      sized = refined;
+    }
+  }
+  switch (type->basetype) {
+    case SMI_BASETYPE_INTEGER32:
+    case SMI_BASETYPE_UNSIGNED32:
+    case SMI_BASETYPE_ENUM: {
+      std::string word(1, integerKind);
+      std::string labels;
+      for (SmiNamedNumber* value = enumerated != nullptr ? smiGetFirstNamedNumber(enumerated)
+                                                         : nullptr;
+           value != nullptr; value = smiGetNextNamedNumber(value)) {
+        const std::int64_t number = boundOf(value->value);
+        if (value->name != nullptr && number >= 0) {
+          labels.append(labels.empty() ? "" : ",")
+              .append(value->name)
+              .append("=")
+              .append(std::to_string(number));
+        }
+      }
+      return labels.empty() ? word : word + ":" + labels;
+    }
+    case SMI_BASETYPE_OCTETSTRING: {
+      if (implied) {
+        return "m";
+      }
+      SmiRange* range = sized != nullptr ? smiGetFirstRange(sized) : nullptr;
+      if (range != nullptr && smiGetNextRange(range) == nullptr &&
+          boundOf(range->minValue) == boundOf(range->maxValue) && boundOf(range->minValue) >= 0) {
+        return "f" + std::to_string(boundOf(range->minValue));
+      }
+      return std::string(1, stringKind);
+    }
+    case SMI_BASETYPE_OBJECTIDENTIFIER:
+      return implied ? "p" : "o";
+    default:
+      return "x";
+  }
+}
+
+// The INDEX of the row a column lies in (or of the row that row augments),
+// as snmp_instances.hpp describes it; of a row itself, after the number of
+// a column it does not define, as net-snmp writes "ifEntry.99.7"; empty
+// for any other node.
+std::string indexesOf(SmiNode* node) {
+  const bool ownRow = node->nodekind == SMI_NODEKIND_ROW;
+  SmiNode* row = ownRow                                  ? node
+                 : node->nodekind == SMI_NODEKIND_COLUMN ? smiGetParentNode(node)
+                                                         : nullptr;
+  if (row != nullptr &&
+      (row->indexkind == SMI_INDEX_AUGMENT || row->indexkind == SMI_INDEX_SPARSE)) {
+    row = smiGetRelatedNode(row);
+  }
+  if (row == nullptr || row->indexkind != SMI_INDEX_INDEX) {
+    return {};
+  }
+  std::string indexes = ownRow ? "i" : "";
+  for (SmiElement* element = smiGetFirstElement(row); element != nullptr;
+       element = smiGetNextElement(element)) {
+    const bool last = smiGetNextElement(element) == nullptr;
+    indexes.append(indexes.empty() ? "" : " ")
+        .append(indexSyntax(smiGetElementNode(element), last && row->implied != 0));
+  }
+  return indexes;
+}
+
 // "mib-2", "mib-2 and rmon", "mib-2, rmon, history and 2 more"
 std::string listed(const std::set<std::string>& labels) {
   constexpr std::size_t Shown = 3;
@@ -385,7 +485,7 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
       }
       if (const auto identifier = dottedIdentifier(*dotted)) {
         names.add(source, identifier->octets(), node->name, module->name,
-                  node->description != nullptr ? node->description : "");
+                  node->description != nullptr ? node->description : "", indexesOf(node));
       }
     }
     if (module->path != nullptr) {

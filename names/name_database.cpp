@@ -18,10 +18,11 @@
 
 #include "pellamar/arc_names.hpp"
 #include "pellamar/writers.hpp"
+#include "snmp_instances.hpp"
 
 namespace {
 
-// Offsets into the table's text are 32-bit, which keeps a record at 48
+// Offsets into the table's text are 32-bit, which keeps a record at 44
 // octets; every source Debian ships together holds under 20 MB of text.
 constexpr std::size_t MaxTableOctets = UINT32_MAX;
 
@@ -217,7 +218,7 @@ class CacheReader {
   std::size_t at_;
 };
 
-constexpr std::string_view CacheMagic = "pellamar names cache 5\n";
+constexpr std::string_view CacheMagic = "pellamar names cache 6\n";
 
 // A checksum of the cache's body, so that a cache changed after it was
 // written, by damage or by hand, is rebuilt rather than believed. Four
@@ -318,11 +319,16 @@ std::string Name::unambiguous() const {
   return std::string(qualifierOf(source->kind)).append("::").append(name);
 }
 
+std::string Name::instance(std::string_view arcsBelow) const {
+  return indexes.empty() ? std::string(arcsBelow) : writeInstance(indexes, arcsBelow);
+}
+
 std::string NearestNames::label() const {
   if (names.empty()) {
     return {};
   }
-  return arcsBelow.empty() ? names.front().shown() : names.front().qualified() + "." + arcsBelow;
+  return arcsBelow.empty() ? names.front().shown()
+                           : names.front().qualified() + "." + names.front().instance(arcsBelow);
 }
 
 std::uint16_t NameDatabase::addSource(SourceKind kind, std::string path) {
@@ -345,14 +351,14 @@ std::span<const std::uint8_t> NameDatabase::octets(TextRef ref) const {
 }
 
 void NameDatabase::add(std::uint16_t source, std::span<const std::uint8_t> contents,
-                       std::string_view name, std::string_view module,
-                       std::string_view description) {
+                       std::string_view name, std::string_view module, std::string_view description,
+                       std::string_view indexes) {
   if (name.empty() || contents.empty()) {
     return;
   }
   const std::string_view octetText(reinterpret_cast<const char*>(contents.data()), contents.size());
   records_.push_back({store(octetText), store(oneLine(name)), store(oneLine(module)),
-                      store(oneLine(description)), source, 0});
+                      store(oneLine(description)), store(oneLine(indexes)), source, 0});
   ++sources_[source].names;
 }
 
@@ -376,7 +382,8 @@ std::string NameDatabase::exportAdded() const {
   putValue(out, static_cast<std::uint64_t>(records_.size()));
   for (const Record& record : records_) {
     putValue(out, record.source);
-    for (const TextRef ref : {record.contents, record.name, record.module, record.description}) {
+    for (const TextRef ref :
+         {record.contents, record.name, record.module, record.description, record.indexes}) {
       putText(out, textOf(ref));
     }
   }
@@ -412,7 +419,7 @@ bool NameDatabase::addExported(std::string_view exported) {
   // The names are checked whole before any is added.
   struct Added {
     std::uint16_t source;
-    std::array<std::string_view, 4> texts;
+    std::array<std::string_view, 5> texts;
   };
   std::vector<Added> added;
   if (!in.value(count)) {
@@ -448,10 +455,10 @@ bool NameDatabase::addExported(std::string_view exported) {
     addWarning(std::move(warning));
   }
   for (const Added& one : added) {
-    const auto& [contents, name, module, description] = one.texts;
+    const auto& [contents, name, module, description, indexes] = one.texts;
     add(static_cast<std::uint16_t>(first + one.source),
         {reinterpret_cast<const std::uint8_t*>(contents.data()), contents.size()}, name, module,
-        description);
+        description, indexes);
   }
   return true;
 }
@@ -707,8 +714,8 @@ std::uint32_t NameDatabase::find(std::span<const std::uint8_t> contents, std::ui
 }
 
 Name NameDatabase::nameOf(const Record& record) const {
-  return {octets(record.contents), text(record.name), text(record.module), text(record.description),
-          &sources_[record.source]};
+  return {octets(record.contents),  text(record.name),        text(record.module),
+          text(record.description), &sources_[record.source], text(record.indexes)};
 }
 
 std::vector<Name> NameDatabase::namesOf(std::span<const std::uint8_t> contents) const {
@@ -883,28 +890,45 @@ std::vector<Name> NameDatabase::named(std::string_view name, std::string_view mo
 NameReading NameDatabase::read(std::string_view text) const {
   NameReading reading;
   // A name as written, which may hold "::" itself ("Foo::Bar Ltd"); then
-  // a module's name and a name; then either with arcs after it. LDAP's
-  // names are matched in any case when no name is spelled exactly so.
+  // a module's name and a name; then either with arcs or an SNMP
+  // instance after it. LDAP's names are matched in any case when no name
+  // is spelled exactly so.
+  std::string instanceFault;
   const auto find = [&](bool anyCase) {
     std::string_view name = text;
     std::string_view module;
     std::vector<Name> found = named(name, {}, anyCase);
     if (const std::size_t colons = name.find("::");
-        found.empty() && colons != std::string_view::npos) {
+        found.empty() && colons != std::string_view::npos &&
+        colons < std::min(name.find_first_of(".\"'"), name.size())) {
       module = name.substr(0, colons);
       name.remove_prefix(colons + 2);
       found = named(name, module, anyCase);
     }
     reading.arcsBelow.clear();
-    if (found.empty()) {
-      const std::size_t dot = name.find('.');
-      const std::string_view arcs = dot == std::string_view::npos ? "" : name.substr(dot + 1);
-      if (!arcs.empty() && arcs.find_first_not_of("0123456789.") == std::string_view::npos) {
-        found = named(name.substr(0, dot), module, anyCase);
-        reading.arcsBelow = arcs;
+    const std::size_t dot = name.find('.');
+    if (!found.empty() || dot == std::string_view::npos || dot + 1 == name.size()) {
+      return found;
+    }
+    const std::string_view below = name.substr(dot + 1);
+    found = named(name.substr(0, dot), module, anyCase);
+    if (below.find_first_not_of("0123456789.") == std::string_view::npos) {
+      reading.arcsBelow = below;
+      return found;
+    }
+    const auto indexed = std::find_if(found.begin(), found.end(),
+                                      [](const Name& one) { return !one.indexes.empty(); });
+    std::string fault = "it has no INDEX clause, so only numbers may follow it";
+    if (indexed != found.end()) {
+      if (auto arcs = readInstance(indexed->indexes, below, fault)) {
+        reading.arcsBelow = std::move(*arcs);
+        return found;
       }
     }
-    return found;
+    if (!found.empty() && !anyCase && instanceFault.empty()) {
+      instanceFault = "no instance of " + found.front().qualified() + ": " + fault;
+    }
+    return std::vector<Name>{};
   };
   std::vector<Name> found = find(false);
   if (found.empty()) {
@@ -921,6 +945,7 @@ NameReading NameDatabase::read(std::string_view text) const {
   }
   if (found.empty()) {
     reading.arcsBelow.clear();
+    reading.instanceFault = std::move(instanceFault);
     return reading;
   }
   // The user's own names decide; every other source's identifiers are
@@ -1152,7 +1177,8 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   };
   for (const Record& record : loaded.table_) {
     if (record.source >= loaded.sources_.size() || !inText(record.contents) ||
-        !inText(record.name) || !inText(record.module) || !inText(record.description)) {
+        !inText(record.name) || !inText(record.module) || !inText(record.description) ||
+        !inText(record.indexes)) {
       return false;
     }
   }

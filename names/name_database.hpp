@@ -48,6 +48,9 @@ struct Name {
   std::string_view module;       // "IF-MIB" for an SNMP object; otherwise empty
   std::string_view description;  // OpenSSL's long name, or a source's description
   const NameSource* source;
+  // An SNMP column's INDEX, as snmp_instances.hpp describes it; otherwise
+  // empty.
+  std::string_view indexes;
 
   // The name as its field writes it: "IF-MIB::ifDescr", "givenName".
   std::string qualified() const;
@@ -65,6 +68,9 @@ struct Name {
   // same name to other identifiers: qualified by its module, or else by
   // its kind of source ("LDAP::uid", "OpenSSL::uid"; see qualifierOf).
   std::string unambiguous() const;
+  // The arcs below this name, dotted, as its field writes them: an SNMP
+  // column's instance by its INDEX ("\"public\".3"), others as they are.
+  std::string instance(std::string_view arcsBelow) const;
 };
 
 // What qualifies a name of a kind of source that has no modules, as in
@@ -110,8 +116,14 @@ struct NameReading {
   // give the name to different identifiers (a names file of the user's,
   // which comes first, decides alone).
   std::vector<Name> candidates;
-  // Arcs written after the name, dotted ("7" of "ifDescr.7").
+  // Arcs written after the name, dotted ("7" of "ifDescr.7"; an SNMP
+  // column's instance read by its INDEX, "3.6.109.121.117.115.101.114" of
+  // "vacmGroupName.3.\"myuser\"").
   std::string arcsBelow;
+  // When a name was found but what follows it is no instance of it, what
+  // the text is: "no instance of SNMP-VIEW-BASED-ACM-MIB::vacmGroupName:
+  // \"x\" is not quoted, as the octet string there must be".
+  std::string instanceFault;
   // When nothing is so named: the names spelled alike but for case.
   std::vector<Name> otherCase;
 };
@@ -135,9 +147,11 @@ class NameDatabase {
   std::uint16_t addSource(SourceKind kind, std::string path);
   // A name of the identifier with `contents`, from source `source`. Empty
   // names are ignored. Texts are kept on one line: trimmed, and each run of
-  // blanks, line breaks and other controls one blank.
+  // blanks, line breaks and other controls one blank. `indexes` is an SNMP
+  // column's INDEX (see snmp_instances.hpp).
   void add(std::uint16_t source, std::span<const std::uint8_t> contents, std::string_view name,
-           std::string_view module = {}, std::string_view description = {});
+           std::string_view module = {}, std::string_view description = {},
+           std::string_view indexes = {});
   // A problem met in reading a source, kept with the names so that a
   // cached table repeats it.
   void addWarning(std::string warning);
@@ -240,6 +254,7 @@ class NameDatabase {
     TextRef name;
     TextRef module;
     TextRef description;
+    TextRef indexes;
     std::uint16_t source;
     // Keeps the record free of padding, whose bytes the cache would copy.
     std::uint16_t unused;

@@ -176,6 +176,19 @@ pellamar-cli: 3:1: No identifier is named \"cycleA\" by any source of names; nam
 MIBDIRS=$snmp program=bash expect smiv2_module_first 0 "1.3.6.1.2.1.1.1.0${tab}SNMPv2-MIB::sysDescr.0" "" \
   -c '"$0" decode --hex --tsv --names 2B06010201010100 | cut -f2,4' "$cli"
 
+# Table instances written by their INDEX, and read back.
+input='INDEX-KINDS-MIB::hostUp.ipv4."10.0.0.1"
+hostUp.ipv4.x
+' MIBDIRS=$data/snmp-index:$snmp expect instances_by_index 1 \
+  "~^INDEX-KINDS-MIB::hostUp.ipv4.\"10.0.0.1\"${tab}2B 06 01 02 01 A1 79 03 01 03 01 04 0A 00 00 01${tab}[^${tab}]+${tab}[^${tab}]+${tab}[^${tab}]+${tab}${tab}INDEX-KINDS-MIB::hostUp.ipv4.\"10.0.0.1\"${tab}SNMP MIB${tab}${tab}\\{ [^}]+ hostUp\\(3\\) 1 4 10 0 0 1 \\}\$" \
+  "~pellamar-cli: 2:1: \"hostUp.ipv4.x\" is no instance of INDEX-KINDS-MIB::hostUp: \"x\" stands where the index is an InetAddress, written \"...\".\$" \
+  encode --tsv --names
+MIBDIRS=$data/snmp-index:$snmp expect instance_for_people 0 \
+  "~^1.3.6.1.2.1.4345.3.1.3.1.4.10.0.0.1 INDEX-KINDS-MIB::hostUp.ipv4.\"10.0.0.1\"
+.*
+  SNMP MIB         INDEX-KINDS-MIB::hostUp.ipv4.\"10.0.0.1\" \\($data/snmp-index/INDEX-KINDS-MIB\\)\$" "~" \
+  decode --names --hex "2B 06 01 02 01 A1 79 03 01 03 01 04 0A 00 00 01"
+
 # The names that come with Pellamar, and the reader of OpenSSL's table, are
 # found from where the program is, as a package installs them.
 mkdir -p "$work/prefix/bin" "$work/prefix/share/pellamar/names" "$work/prefix/libexec/pellamar"

@@ -439,12 +439,13 @@ input=""
 # Out of memory is a failure, reported; a sanitizer's runtime alone needs
 # more than the limit.
 if ! ldd "$cli" | grep -q 'libasan'; then
-  # The smallest limit, in steps of 100 KiB, at which the libraries load
-  # and the C++ runtime has the memory it keeps to throw when out of it.
+  # The smallest limit, in steps of 100 KiB, at which the libraries load,
+  # the loader has room for the first thread's storage, and the C++
+  # runtime has the memory it keeps to throw when out of it.
   program=bash expect out_of_memory 1 "" "pellamar-cli: memory exhausted" -c '
     for limit in $(seq 4000 100 64000); do
       (ulimit -v "$limit"; "$0" encode 1.2 2>&1 >/dev/null) 2>/dev/null |
-        grep -q "shared libraries\|terminate called" || break
+        grep -q "shared libraries\|TLS data\|terminate called" || break
     done
     ulimit -v "$limit"; "$0" encode 1.2' "$cli"
 fi

@@ -446,6 +446,70 @@ TEST_P(SnmpReading, GivesTheIdentifierNetSnmpGives) {
 INSTANTIATE_TEST_SUITE_P(Names, SnmpReading, testing::ValuesIn(SnmpRows),
                          [](const auto& row) { return std::string(row.param.row); });
 
+// Instances of table columns, by every kind of index INDEX-KINDS-MIB
+// (tests/data/names/snmp-index) holds, as net-snmp writes and reads them.
+const NameDatabase& indexDatabase() {
+  static const NameDatabase names = [] {
+    NameLocations locations;
+    locations.nameReader = PELLAMAR_TEST_NAME_READER;
+    locations.mibDirectories = {Data + "/snmp-index", Data + "/snmp"};
+    return loadNames(locations);
+  }();
+  return names;
+}
+
+struct IndexedRow {
+  const char* row;
+  const char* name;
+  const char* identifier;
+};
+
+const IndexedRow IndexedRows[] = {
+    {"one_index_of_each_kind", "INDEX-KINDS-MIB::kindValue.high.\"ab\".'abcdef'.10.0.0.1.'x'",
+     "1.3.6.1.2.1.4345.1.1.6.2.2.97.98.97.98.99.100.101.102.10.0.0.1.120"},
+    {"unprintable_string_as_numbers", "INDEX-KINDS-MIB::kindValue.low.1.7.'abcdef'.10.0.0.1.'x'",
+     "1.3.6.1.2.1.4345.1.1.6.1.1.7.97.98.99.100.101.102.10.0.0.1.120"},
+    {"row_that_augments_another", "INDEX-KINDS-MIB::extraValue.low.\"\".'abcdef'.10.0.0.1.'xy'",
+     "1.3.6.1.2.1.4345.2.1.1.1.0.97.98.99.100.101.102.10.0.0.1.120.121"},
+    {"address_after_its_type", "INDEX-KINDS-MIB::hostUp.ipv4.\"10.0.0.1\"",
+     "1.3.6.1.2.1.4345.3.1.3.1.4.10.0.0.1"},
+    {"name_after_its_type", "INDEX-KINDS-MIB::hostUp.dns.\"a.example\"",
+     "1.3.6.1.2.1.4345.3.1.3.16.9.97.46.101.120.97.109.112.108.101"},
+    {"row_with_a_column_it_lacks", "INDEX-KINDS-MIB::hostEntry.9.unknown.\"\"",
+     "1.3.6.1.2.1.4345.3.1.9.0.0"},
+    {"index_column_itself", "INDEX-KINDS-MIB::hostAddress.ipv4.\"10.0.0.1\"",
+     "1.3.6.1.2.1.4345.3.1.2.1.4.10.0.0.1"},
+    {"scalar_has_no_index", "SNMPv2-MIB::sysDescr.0", "1.3.6.1.2.1.1.1.0"},
+};
+
+class IndexedInstances : public testing::TestWithParam<IndexedRow> {};
+
+TEST_P(IndexedInstances, AreWrittenByTheirIndex) {
+  Description description;
+  indexDatabase().describe(identifierOf(GetParam().identifier), description);
+  EXPECT_EQ(description.nearest.label(), GetParam().name);
+}
+
+TEST_P(IndexedInstances, AreReadBack) {
+  const NameReading reading = indexDatabase().read(GetParam().name);
+  ASSERT_EQ(reading.candidates.size(), 1U) << reading.instanceFault;
+  EXPECT_EQ(reading.candidates.front().dotted() + "." + reading.arcsBelow, GetParam().identifier);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, IndexedInstances, testing::ValuesIn(IndexedRows),
+                         [](const auto& row) { return std::string(row.param.row); });
+
+TEST(IndexedInstances, WhatDoesNotFitIsSaid) {
+  const NameReading reading = indexDatabase().read("hostUp.ipv4.10.0.0.1x");
+  EXPECT_TRUE(reading.candidates.empty());
+  EXPECT_EQ(reading.instanceFault,
+            "no instance of INDEX-KINDS-MIB::hostUp: \"1x\" stands where no index of the INDEX "
+            "clause begins");
+  EXPECT_EQ(indexDatabase().read("sysDescr.x").instanceFault,
+            "no instance of SNMPv2-MIB::sysDescr: it has no INDEX clause, so only numbers may "
+            "follow it");
+}
+
 TEST(SnmpModules, Smiv2ModuleNamesANodeFirst) {
   Description description;
   snmpDatabase().describe(identifierOf("1.3.6.1.2.1.1.1.0"), description);
