@@ -277,6 +277,11 @@ TextForm formOf(std::string_view text) {
   if (detail::isLetter(text.front()) && !detail::startsWithCaseless(text, UrnPrefix)) {
     return TextForm::Name;
   }
+  // snmptranslate -Of writes the path of names from the root after a full
+  // stop: ".iso.org.dod".
+  if (text.size() > 1 && text.front() == '.' && detail::isLetter(text[1])) {
+    return TextForm::Name;
+  }
   return TextForm::Dotted;
 }
 

@@ -894,24 +894,10 @@ NameReading NameDatabase::read(std::string_view text) const {
   // instance after it. LDAP's names are matched in any case when no name
   // is spelled exactly so.
   std::string instanceFault;
-  const auto find = [&](bool anyCase) {
-    std::string_view name = text;
-    std::string_view module;
-    std::vector<Name> found = named(name, {}, anyCase);
-    if (const std::size_t colons = name.find("::");
-        found.empty() && colons != std::string_view::npos &&
-        colons < std::min(name.find_first_of(".\"'"), name.size())) {
-      module = name.substr(0, colons);
-      name.remove_prefix(colons + 2);
-      found = named(name, module, anyCase);
-    }
-    reading.arcsBelow.clear();
-    const std::size_t dot = name.find('.');
-    if (!found.empty() || dot == std::string_view::npos || dot + 1 == name.size()) {
-      return found;
-    }
-    const std::string_view below = name.substr(dot + 1);
-    found = named(name.substr(0, dot), module, anyCase);
+  // The arcs `below` a name found stands for, as numbers or as an SNMP
+  // instance: `found` when they can be read, or else nothing, with the
+  // reason kept for when no other reading of the text gives a name.
+  const auto instanceOf = [&](std::vector<Name>& found, std::string_view below, bool anyCase) {
     if (below.find_first_not_of("0123456789.") == std::string_view::npos) {
       reading.arcsBelow = below;
       return found;
@@ -930,9 +916,30 @@ NameReading NameDatabase::read(std::string_view text) const {
     }
     return std::vector<Name>{};
   };
+  const auto find = [&](bool anyCase) {
+    std::string_view name = text;
+    std::string_view module;
+    std::vector<Name> found = named(name, {}, anyCase);
+    if (const std::size_t colons = name.find("::");
+        found.empty() && colons != std::string_view::npos &&
+        colons < std::min(name.find_first_of(".\"'"), name.size())) {
+      module = name.substr(0, colons);
+      name.remove_prefix(colons + 2);
+      found = named(name, module, anyCase);
+    }
+    reading.arcsBelow.clear();
+    const std::size_t dot = name.find('.');
+    if (!found.empty() || dot == std::string_view::npos || dot + 1 == name.size()) {
+      return found;
+    }
+    found = named(name.substr(0, dot), module, anyCase);
+    return instanceOf(found, name.substr(dot + 1), anyCase);
+  };
   std::vector<Name> found = find(false);
   if (found.empty()) {
-    found = fullPath(text, reading.arcsBelow);
+    std::string_view below;
+    found = fullPath(text, below);
+    found = instanceOf(found, below, false);
   }
   if (found.empty()) {
     found = find(true);
@@ -963,55 +970,60 @@ NameReading NameDatabase::read(std::string_view text) const {
   return reading;
 }
 
-std::vector<Name> NameDatabase::fullPath(std::string_view text, std::string& arcsBelow) const {
+std::vector<Name> NameDatabase::fullPath(std::string_view text, std::string_view& below) const {
   // snmptranslate writes the path from the root with a full stop first.
   if (text.starts_with('.')) {
     text.remove_prefix(1);
   }
-  const std::vector<std::string_view> labels = piecesOf(text);
+  const std::vector<std::string_view> labels = piecesOf(text.substr(0, text.find_first_of("\"'")));
   const auto number = [](std::string_view label) {
     return !label.empty() && label.find_first_not_of("0123456789") == std::string_view::npos;
   };
-  // The last name; the arcs after it are an instance's.
-  std::size_t last = labels.size();
-  while (last > 0 && number(labels[last - 1])) {
-    --last;
-  }
-  if (last < 2 || number(labels.front())) {
+  if (number(labels.front())) {
     return {};
   }
-  --last;
-  std::vector<Name> found;
-  for (const Name& candidate : named(labels[last], {})) {
-    // Each label before the last names the arc at its place, or is its
-    // number: the root's and the arcs below it by X.660's names too.
-    const std::string dotted = candidate.dotted();
-    const std::vector<std::string_view> arcs = piecesOf(dotted);
-    bool matches = arcs.size() == last + 1;
-    for (std::size_t place = 0; matches && place < last; ++place) {
-      const std::string_view label = labels[place];
-      // The roots' older names, which net-snmp writes, are theirs too.
-      const bool olderRootName = place == 0 && ((arcs[0] == "0" && label == "ccitt") ||
-                                                (arcs[0] == "2" && label == "joint-iso-ccitt"));
-      if (label == arcs[place] || olderRootName ||
-          (place < 2 && label == pellamar::standardArcName(place, arcs[0], arcs[place]))) {
-        continue;
-      }
-      // Arcs 0 and 1 share the first subidentifier: the arc at `place`
-      // ends the place-th.
-      const auto names =
-          place > 0 ? namesOf(subidentifiers(candidate.contents, place)) : std::vector<Name>{};
-      matches = std::any_of(names.begin(), names.end(),
-                            [label](const Name& name) { return name.name == label; });
+  // The last name, which no quoted string of an instance comes before;
+  // what follows it is an instance's. Labels of an enumerated index are
+  // no names of a path, so each label from the last is tried in turn.
+  for (std::size_t last = labels.size(); last-- > 1;) {
+    if (labels[last].empty() || number(labels[last])) {
+      continue;
     }
-    if (matches) {
-      found.push_back(candidate);
+    std::vector<Name> found;
+    for (const Name& candidate : named(labels[last], {})) {
+      // Each label before the last names the arc at its place, or is its
+      // number: the root's and the arcs below it by X.660's names too.
+      const std::string dotted = candidate.dotted();
+      const std::vector<std::string_view> arcs = piecesOf(dotted);
+      bool matches = arcs.size() == last + 1;
+      for (std::size_t place = 0; matches && place < last; ++place) {
+        const std::string_view label = labels[place];
+        // The roots' older names, which net-snmp writes, are theirs too.
+        const bool olderRootName = place == 0 && ((arcs[0] == "0" && label == "ccitt") ||
+                                                  (arcs[0] == "2" && label == "joint-iso-ccitt"));
+        if (label == arcs[place] || olderRootName ||
+            (place < 2 && label == pellamar::standardArcName(place, arcs[0], arcs[place]))) {
+          continue;
+        }
+        // Arcs 0 and 1 share the first subidentifier: the arc at `place`
+        // ends the place-th.
+        const auto names =
+            place > 0 ? namesOf(subidentifiers(candidate.contents, place)) : std::vector<Name>{};
+        matches = std::any_of(names.begin(), names.end(),
+                              [label](const Name& name) { return name.name == label; });
+      }
+      if (matches) {
+        found.push_back(candidate);
+      }
+    }
+    if (!found.empty()) {
+      const auto end =
+          static_cast<std::size_t>(labels[last].data() - text.data()) + labels[last].size();
+      below = end < text.size() ? text.substr(end + 1) : std::string_view();
+      return found;
     }
   }
-  arcsBelow = last + 1 < labels.size() ? std::string(text.substr(static_cast<std::size_t>(
-                                             labels[last + 1].data() - text.data())))
-                                       : std::string();
-  return found;
+  return {};
 }
 
 std::vector<Name> NameDatabase::matching(std::string_view pattern, bool namesOnly) const {

@@ -269,9 +269,9 @@ class NameDatabase {
   std::uint32_t find(std::span<const std::uint8_t> contents, std::uint64_t hash) const;
   // The names that a full path as snmptranslate -Of writes it stands for,
   // "iso.org.dod.internet.mgmt.mib-2.system.sysDescr.0": the last name's,
-  // where every label before it names its arc, or is its number. The arcs
-  // after the last name go into `arcsBelow`.
-  std::vector<Name> fullPath(std::string_view text, std::string& arcsBelow) const;
+  // where every label before it names its arc, or is its number. The text
+  // after the last name (arcs or an instance) goes into `below`.
+  std::vector<Name> fullPath(std::string_view text, std::string_view& below) const;
   void indexEntries();
   void indexNames();
   // Works out each entry's named path, nearest names and owner, parents

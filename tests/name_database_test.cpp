@@ -499,6 +499,25 @@ TEST_P(IndexedInstances, AreReadBack) {
 INSTANTIATE_TEST_SUITE_P(Names, IndexedInstances, testing::ValuesIn(IndexedRows),
                          [](const auto& row) { return std::string(row.param.row); });
 
+// snmptranslate -Of writes the path of names from the root, an instance
+// after it.
+TEST(IndexedInstances, AreReadAfterAFullPath) {
+  const auto read = [](std::string_view text) {
+    const NameReading reading = indexDatabase().read(text);
+    return reading.candidates.size() == 1
+               ? reading.candidates.front().dotted() + "." + reading.arcsBelow
+               : reading.instanceFault;
+  };
+  EXPECT_EQ(read(".iso.org.dod.internet.mgmt.mib-2.indexKinds.hostTable.hostEntry.hostUp.ipv4."
+                 "\"10.0.0.1\""),
+            "1.3.6.1.2.1.4345.3.1.3.1.4.10.0.0.1");
+  EXPECT_EQ(read("iso.org.dod.internet.mgmt.mib-2.indexKinds.hostTable.hostEntry.hostUp.dns.0"),
+            "1.3.6.1.2.1.4345.3.1.3.16.0");
+  EXPECT_EQ(read("iso.org.dod.internet.mgmt.mib-2.system.sysDescr.x"),
+            "no instance of SNMPv2-MIB::sysDescr: it has no INDEX clause, so only numbers may "
+            "follow it");
+}
+
 TEST(IndexedInstances, WhatDoesNotFitIsSaid) {
   const NameReading reading = indexDatabase().read("hostUp.ipv4.10.0.0.1x");
   EXPECT_TRUE(reading.candidates.empty());

@@ -425,7 +425,10 @@ INSTANTIATE_TEST_SUITE_P(
                     FormCase{"BlankArcs", "1 2", TextForm::BlankArcs},
                     FormCase{"TabArcs", "1\t2", TextForm::BlankArcs},
                     FormCase{"NoBlank", "12", TextForm::Dotted},
-                    FormCase{"Name", "rsaEncryption", TextForm::Name}),
+                    FormCase{"Name", "rsaEncryption", TextForm::Name},
+                    FormCase{"PathOfNamesAfterAFullStop", ".iso.org", TextForm::Name},
+                    FormCase{"FullStopAlone", ".", TextForm::Dotted},
+                    FormCase{"FullStopBeforeADigit", ".1.3", TextForm::Dotted}),
     rowName<FormCase>);
 
 // An error's place spans what is wrong: the arc, the name.

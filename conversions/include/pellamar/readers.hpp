@@ -76,7 +76,8 @@ enum class TextForm : std::uint8_t {
 // The form `text` is written in: a UUID when it has a UUID's shape or its
 // "urn:uuid:" prefix; value notation when it starts with "{"; blank arcs
 // when it has only digits, blanks and tabs and a blank or tab among them; a
-// name when it starts with a letter and is not a URN; otherwise dotted
+// name when it starts with a letter and is not a URN, or with a full stop
+// and a letter, as snmptranslate -Of writes a path of names; otherwise dotted
 // text, whose reader says what is wrong with anything else.
 TextForm formOf(std::string_view text);
 
