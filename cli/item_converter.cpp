@@ -9,6 +9,7 @@
 #include "line_source.hpp"
 #include "name_query.hpp"
 #include "pellamar/readers.hpp"
+#include "pellamar/relative_oid.hpp"
 #include "pellamar/writers.hpp"
 
 namespace {
@@ -250,7 +251,8 @@ std::optional<Failure> ItemConverter::readName(const ItemText& item, ObjectIdent
     return Failure{place.position, place.character + " at position " +
                                        std::to_string(place.position) + " cannot stand in a name."};
   }
-  const NameReading reading = names_.database().read(text);
+  names_.database().read(text, nameReading_);
+  const NameReading& reading = nameReading_;
   const auto identifierOf = [](const Name& name) {
     ObjectIdentifier named;
     ObjectIdentifier::fromContents(name.contents, named);
@@ -315,6 +317,19 @@ std::optional<Failure> ItemConverter::readName(const ItemText& item, ObjectIdent
                                     "the identifier instead."};
   }
   identifier = identifierOf(reading.candidates.front());
+  // The arcs below are their own contents after the name's, read without
+  // writing the whole identifier out and reading it again.
+  pellamar::RelativeOid below;
+  if (!reading.arcsBelow.empty() && !pellamar::readRelativeDotted(reading.arcsBelow, below) &&
+      identifier.octets().size() + below.octets().size() <= ObjectIdentifier::MaxOctets) {
+    std::array<std::uint8_t, ObjectIdentifier::MaxOctets> contents{};
+    const auto end =
+        std::copy(identifier.octets().begin(), identifier.octets().end(), contents.begin());
+    std::copy(below.octets().begin(), below.octets().end(), end);
+    ObjectIdentifier::fromContents(
+        {contents.data(), identifier.octets().size() + below.octets().size()}, identifier);
+    return std::nullopt;
+  }
   if (!reading.arcsBelow.empty()) {
     const std::string whole = dotted(identifier) + "." + reading.arcsBelow;
     if (const auto error = pellamar::readDotted(whole, identifier)) {

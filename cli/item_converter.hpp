@@ -150,4 +150,7 @@ class ItemConverter {
   // naming need not write it again; otherwise empty.
   std::string_view itemDotted_;
   Naming naming_;
+  // The reading of the last name, which the next reuses when it is the
+  // same name with other arcs.
+  NameReading nameReading_;
 };

@@ -225,12 +225,18 @@ pellamar::ErrorPlace placeOf(const pellamar::Error& error, const ItemText& item)
 }
 
 std::size_t firstUnprintable(std::string_view text) {
-  for (std::size_t at = 0; at < text.size(); at += characterLength(text, at)) {
+  for (std::size_t at = 0; at < text.size();) {
+    // Printable ASCII, nearly every item, needs no table of characters.
+    if (text[at] >= ' ' && text[at] <= '~') {
+      ++at;
+      continue;
+    }
     const Character character = characterAt(text, at);
     if (!character.valid || controlName(character.codePoint) != nullptr ||
         uc_is_general_category(character.codePoint, UC_CATEGORY_Cf)) {
       return at;
     }
+    at += character.length;
   }
   return text.size();
 }

@@ -99,6 +99,13 @@ constexpr std::size_t bucketOf(std::uint64_t hash) {
   return static_cast<std::size_t>(hash >> (64U - NameBucketBits));
 }
 
+// The filter of the names that hold a full stop, by the hash of what comes
+// before it, so that "ifDescr.7" is known to be no name whole without a
+// lookup in the index: 1 Mibit (128 KiB), with one bit of each of the
+// 18,000 such names (enterprises such as "Cisco Systems, Inc.") under 2 %
+// false answers.
+constexpr std::size_t DottedFilterBits = std::size_t{1} << 20U;
+
 // The hash of a name in lower case, which the index of names is ordered by.
 std::uint64_t foldedHash(std::string_view text) {
   std::uint64_t hash = HashStart;
@@ -218,7 +225,7 @@ class CacheReader {
   std::size_t at_;
 };
 
-constexpr std::string_view CacheMagic = "pellamar names cache 6\n";
+constexpr std::string_view CacheMagic = "pellamar names cache 7\n";
 
 // A checksum of the cache's body, so that a cache changed after it was
 // written, by damage or by hand, is rebuilt rather than believed. Four
@@ -590,6 +597,16 @@ void NameDatabase::indexNames() {
   std::sort(nameKeys_.begin(), nameKeys_.end(), [](const NameKey& a, const NameKey& b) {
     return a.hash != b.hash ? a.hash < b.hash : a.record < b.record;
   });
+  dottedFilterBits_.assign(DottedFilterBits / 64, 0);
+  for (const NameKey& key : nameKeys_) {
+    const Record& record = records_[key.record];
+    const std::string_view spelling = text(key.longName != 0 ? record.description : record.name);
+    if (const std::size_t dot = spelling.find('.'); dot != std::string_view::npos) {
+      const std::size_t bit = foldedHash(spelling.substr(0, dot)) & (DottedFilterBits - 1);
+      dottedFilterBits_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+  }
+  dottedFilter_ = dottedFilterBits_;
   nameBucketStarts_.assign(NameBuckets + 1, 0);
   for (const NameKey& key : nameKeys_) {
     ++nameBucketStarts_[bucketOf(key.hash) + 1];
@@ -859,10 +876,14 @@ void NameDatabase::describe(const pellamar::ObjectIdentifier& identifier, Descri
 std::vector<Name> NameDatabase::named(std::string_view name, std::string_view module,
                                       bool anyCase) const {
   std::vector<Name> found;
-  const std::uint64_t hash = foldedHash(name);
   if (nameBuckets_.empty()) {
     return found;
   }
+  if (const std::size_t dot = name.find('.');
+      dot != std::string_view::npos && !mayStartDottedName(name.substr(0, dot))) {
+    return found;
+  }
+  const std::uint64_t hash = foldedHash(name);
   const std::size_t bucket = bucketOf(hash);
   const auto end = nameIndex_.begin() + nameBuckets_[bucket + 1];
   const auto first =
@@ -887,8 +908,33 @@ std::vector<Name> NameDatabase::named(std::string_view name, std::string_view mo
   return found;
 }
 
+bool NameDatabase::mayStartDottedName(std::string_view head) const {
+  const std::size_t bit = foldedHash(head) & (DottedFilterBits - 1);
+  return (dottedFilter_[bit / 64] >> (bit % 64) & 1U) != 0;
+}
+
 NameReading NameDatabase::read(std::string_view text) const {
   NameReading reading;
+  read(text, reading);
+  return reading;
+}
+
+void NameDatabase::read(std::string_view text, NameReading& reading) const {
+  const auto onlyArcs = [](std::string_view below) {
+    return !below.empty() && below.find_first_not_of("0123456789.") == std::string_view::npos;
+  };
+  if (const std::string& head = reading.head_; !head.empty() && text.size() > head.size() + 1 &&
+                                               text.starts_with(head) && text[head.size()] == '.' &&
+                                               onlyArcs(text.substr(head.size() + 1))) {
+    reading.arcsBelow.assign(text.substr(head.size() + 1));
+    return;
+  }
+  reading.candidates.clear();
+  reading.arcsBelow.clear();
+  reading.otherCase.clear();
+  reading.instanceFault.clear();
+  reading.head_.clear();
+  std::string_view head;
   // A name as written, which may hold "::" itself ("Foo::Bar Ltd"); then
   // a module's name and a name; then either with arcs or an SNMP
   // instance after it. LDAP's names are matched in any case when no name
@@ -933,9 +979,19 @@ NameReading NameDatabase::read(std::string_view text) const {
       return found;
     }
     found = named(name.substr(0, dot), module, anyCase);
+    head = text.substr(0, static_cast<std::size_t>(name.data() - text.data()) + dot);
     return instanceOf(found, name.substr(dot + 1), anyCase);
   };
   std::vector<Name> found = find(false);
+  // A name and arcs read so are read so again in the next text that
+  // starts with them, unless a name spelled with a full stop may start so.
+  if (!found.empty() && !head.empty() && onlyArcs(reading.arcsBelow) &&
+      text.substr(head.size() + 1) == reading.arcsBelow && !mayStartDottedName(head)) {
+    const std::size_t colons = head.find("::");
+    if (colons == std::string_view::npos || !mayStartDottedName(head.substr(colons + 2))) {
+      reading.head_ = head;
+    }
+  }
   if (found.empty()) {
     std::string_view below;
     found = fullPath(text, below);
@@ -953,7 +1009,7 @@ NameReading NameDatabase::read(std::string_view text) const {
   if (found.empty()) {
     reading.arcsBelow.clear();
     reading.instanceFault = std::move(instanceFault);
-    return reading;
+    return;
   }
   // The user's own names decide; every other source's identifiers are
   // candidates alike.
@@ -967,7 +1023,6 @@ NameReading NameDatabase::read(std::string_view text) const {
       reading.candidates.push_back(name);
     }
   }
-  return reading;
 }
 
 std::vector<Name> NameDatabase::fullPath(std::string_view text, std::string_view& below) const {
@@ -1094,6 +1149,7 @@ std::error_code NameDatabase::save(const std::string& path, std::string_view fin
   putArray(out, filter_);
   putArray(out, nameIndex_);
   putArray(out, nameBuckets_);
+  putArray(out, dottedFilter_);
   putArray(out, std::span<const char>(text_.data(), text_.size()));
   const std::uint64_t checksum = cacheChecksum(std::string_view(out).substr(bodyStart));
   std::memcpy(out.data() + CacheMagic.size(), &checksum, sizeof checksum);
@@ -1179,7 +1235,7 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   std::span<const char> arena;
   if (!in.array(loaded.table_) || !in.array(loaded.entryTable_) || !in.array(loaded.index_) ||
       !in.array(loaded.filter_) || !in.array(loaded.nameIndex_) || !in.array(loaded.nameBuckets_) ||
-      !in.array(arena) || !in.atEnd()) {
+      !in.array(loaded.dottedFilter_) || !in.array(arena) || !in.atEnd()) {
     return false;
   }
   loaded.text_ = {arena.data(), arena.size()};
@@ -1212,6 +1268,7 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
     return false;
   }
   if (!std::has_single_bit(loaded.index_.size()) || loaded.filter_.size() != FilterBits / 64 ||
+      loaded.dottedFilter_.size() != DottedFilterBits / 64 ||
       std::count(loaded.index_.begin(), loaded.index_.end(), std::uint64_t{0}) == 0 ||
       std::any_of(loaded.index_.begin(), loaded.index_.end(),
                   [&loaded](std::uint32_t slot) { return slot > loaded.entryTable_.size(); })) {

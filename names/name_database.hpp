@@ -126,6 +126,14 @@ struct NameReading {
   std::string instanceFault;
   // When nothing is so named: the names spelled alike but for case.
   std::vector<Name> otherCase;
+
+ private:
+  friend class NameDatabase;
+  // The text before the arcs of the reading, "IF-MIB::ifDescr" of
+  // "IF-MIB::ifDescr.7", when no name spelled with a full stop starts so:
+  // the next text of a run that starts so and ends in other arcs has the
+  // same candidates.
+  std::string head_;
 };
 
 // The checksum a names cache carries of what follows it: the first line,
@@ -192,6 +200,10 @@ class NameDatabase {
   // matched in the case written; LDAP's, as directories match them
   // (RFC 4512), in any case.
   NameReading read(std::string_view text) const;
+  // The same into `reading`, which holds the reading of the text before:
+  // a list of instances of one object ("IF-MIB::ifDescr.1",
+  // "IF-MIB::ifDescr.2") finds the name once.
+  void read(std::string_view text, NameReading& reading) const;
   // Every name whose name, qualified name or description matches `pattern`,
   // a shell pattern without regard to case (a word alone matches anywhere):
   // "sysUpTime*" matches SNMPv2-MIB::sysUpTime by its name.
@@ -267,6 +279,9 @@ class NameDatabase {
   // The index of the entry of `contents`, whose hash is `hash`, or
   // NotFound.
   std::uint32_t find(std::span<const std::uint8_t> contents, std::uint64_t hash) const;
+  // Whether a name spelled with a full stop may start with `head`, the
+  // text before its first.
+  bool mayStartDottedName(std::string_view head) const;
   // The names that a full path as snmptranslate -Of writes it stands for,
   // "iso.org.dod.internet.mgmt.mib-2.system.sysDescr.0": the last name's,
   // where every label before it names its arc, or is its number. The text
@@ -290,6 +305,7 @@ class NameDatabase {
   std::vector<std::uint64_t> filterBits_;
   std::vector<NameKey> nameKeys_;
   std::vector<std::uint32_t> nameBucketStarts_;
+  std::vector<std::uint64_t> dottedFilterBits_;
   // The table as it is asked: the buffers above once finished, or the
   // cache file mapped into memory, so that a run that asks for a few
   // names reads only the pages it needs.
@@ -310,4 +326,7 @@ class NameDatabase {
   // that a lookup reads a few keys, not a binary search's worth of pages.
   std::span<const NameKey> nameIndex_;
   std::span<const std::uint32_t> nameBuckets_;
+  // The names that hold a full stop, by what comes before their first: a
+  // text whose start before its first full stop no name has is no name.
+  std::span<const std::uint64_t> dottedFilter_;
 };

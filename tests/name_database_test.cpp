@@ -499,6 +499,32 @@ TEST_P(IndexedInstances, AreReadBack) {
 INSTANTIATE_TEST_SUITE_P(Names, IndexedInstances, testing::ValuesIn(IndexedRows),
                          [](const auto& row) { return std::string(row.param.row); });
 
+// A run of texts read into one reading, as a list of instances is: the
+// name found for the first is reused only where no name spelled with a
+// full stop could be meant.
+TEST(NameReadingRuns, ReuseANameOnlyWhereNoDottedNameCouldBeMeant) {
+  NameDatabase names;
+  const std::uint16_t source = names.addSource(SourceKind::UserNames, "run.names");
+  names.add(source, identifierOf("1.3.6.1.4.1.99999.20").octets(), "run", "RUN-MIB");
+  names.add(source, identifierOf("1.3.6.1.4.1.99999.21").octets(), "run.7", "RUN-MIB");
+  names.add(source, identifierOf("1.3.6.1.4.1.99999.22").octets(), "walk", "RUN-MIB");
+  names.finish();
+  NameReading reading;
+  std::string found;
+  for (const char* text : {"RUN-MIB::run.5", "RUN-MIB::run.7", "RUN-MIB::run.8", "walk.1",
+                           "walk.2.3", "walk.x", "walk.4", "RUN-MIB::walk.5"}) {
+    names.read(text, reading);
+    addTo(found, reading.candidates.empty()
+                     ? "none"
+                     : reading.candidates.front().dotted() +
+                           (reading.arcsBelow.empty() ? "" : "." + reading.arcsBelow));
+  }
+  EXPECT_EQ(found,
+            "1.3.6.1.4.1.99999.20.5 1.3.6.1.4.1.99999.21 1.3.6.1.4.1.99999.20.8 "
+            "1.3.6.1.4.1.99999.22.1 1.3.6.1.4.1.99999.22.2.3 none 1.3.6.1.4.1.99999.22.4 "
+            "1.3.6.1.4.1.99999.22.5");
+}
+
 // snmptranslate -Of writes the path of names from the root, an instance
 // after it.
 TEST(IndexedInstances, AreReadAfterAFullPath) {
