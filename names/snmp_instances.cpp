@@ -362,12 +362,12 @@ namespace {
 
 // Where the index that arcs written after `arcs` would start is: its place
 // among `syntaxes`, or nothing when `arcs` ends inside an index or after
-// the last.
+// the last. `addressType`, empty on the call, is set to the value of an
+// InetAddressType index just before that place.
 std::optional<std::size_t> placeAfter(const std::vector<IndexSyntax>& syntaxes,
                                       std::span<const std::string_view> arcs,
                                       std::optional<std::uint64_t>& addressType) {
   std::size_t at = 0;
-  addressType.reset();
   for (std::size_t place = 0; place < syntaxes.size(); ++place) {
     if (at == arcs.size()) {
       return place;

@@ -34,7 +34,13 @@ const InstanceRow InstanceRows[] = {
     {"ipv4_with_zone", AddressIndexes, "3.8.10.0.0.1.0.0.1.2", "ipv4z.\"10.0.0.1%258\""},
     {"ipv6_with_zone", AddressIndexes, "4.20.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.1.255.255.255.255",
      "ipv6z.\"00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:01%4294967295\""},
+    {"ipv4_of_the_largest_octets", AddressIndexes, "1.4.255.255.255.255",
+     "ipv4.\"255.255.255.255\""},
     {"address_of_another_length_as_string", AddressIndexes, "1.3.97.98.99", "ipv4.\"abc\""},
+    {"ipv6_text_with_hyphens_as_string", AddressIndexes,
+     "2.47.48.48.45.48.48.45.48.48.45.48.48.45.48.48.45.48.48.45.48.48.45.48.48.45.48.48.45.48."
+     "48.45.48.48.45.48.48.45.48.48.45.48.48.45.48.48.45.48.49",
+     "ipv6.\"00-00-00-00-00-00-00-00-00-00-00-00-00-00-00-01\""},
     {"string_that_reads_as_an_address_as_numbers", AddressIndexes, "1.8.49.48.46.48.46.48.46.49",
      "ipv4.8.49.48.46.48.46.48.46.49"},
     {"dns_name", AddressIndexes, "16.9.97.46.101.120.97.109.112.108.101", "dns.\"a.example\""},
