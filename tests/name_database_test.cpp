@@ -426,6 +426,7 @@ const SnmpRow SnmpRows[] = {
     {"before_a_syntax_error_and_its_parent", "SYNTAX-ERROR-MIB::errorLeaf.0",
      "1.3.6.1.2.1.4344.2.1.0"},
     {"after_a_comment_ended_on_its_line", "SYNTAX-ERROR-MIB::afterComment", "1.3.6.1.2.1.4344.3"},
+    {"value_right_after_a_string", "SYNTAX-ERROR-MIB::stringThenValue", "1.3.6.1.2.1.4344.4"},
     {"in_a_string", "inString", ""},
     {"in_a_comment", "commented", ""},
     {"parent_defined_nowhere", "orphan", ""},
@@ -498,6 +499,18 @@ TEST_P(IndexedInstances, AreReadBack) {
 
 INSTANTIATE_TEST_SUITE_P(Names, IndexedInstances, testing::ValuesIn(IndexedRows),
                          [](const auto& row) { return std::string(row.param.row); });
+
+// An arc of 16384 takes the octets 81 80 00: the arcs below a name that
+// holds one are counted from its end all the same.
+TEST(Naming, ArcsBelowANameWithAnOctetOf0x80) {
+  NameDatabase names;
+  const std::uint16_t source = names.addSource(SourceKind::UserNames, "wide.names");
+  names.add(source, identifierOf("1.2.16384").octets(), "wideArc", "WIDE-MIB");
+  names.finish();
+  Description description;
+  names.describe(identifierOf("1.2.16384.5"), description);
+  EXPECT_EQ(description.nearest.label(), "WIDE-MIB::wideArc.5");
+}
 
 // A run of texts read into one reading, as a list of instances is: the
 // name found for the first is reused only where no name spelled with a
