@@ -17,12 +17,20 @@ struct IndexSyntax {
   std::string_view labels;
 };
 
+// The pieces of `text` between `separator`s; none for empty text.
+std::vector<std::string_view> piecesOf(std::string_view text, char separator) {
+  std::vector<std::string_view> pieces;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find(separator), text.size());
+    pieces.push_back(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+  return pieces;
+}
+
 std::vector<IndexSyntax> syntaxesOf(std::string_view indexes) {
   std::vector<IndexSyntax> syntaxes;
-  while (!indexes.empty()) {
-    const std::size_t wordEnd = std::min(indexes.find(' '), indexes.size());
-    const std::string_view word = indexes.substr(0, wordEnd);
-    indexes.remove_prefix(std::min(wordEnd + 1, indexes.size()));
+  for (const std::string_view word : piecesOf(indexes, ' ')) {
     if (word.empty()) {
       continue;
     }
@@ -58,10 +66,7 @@ bool isNumber(std::string_view text) {
 
 // The label of `value` among "a=1,b=2", or empty.
 std::string_view labelOf(std::string_view labels, std::string_view value) {
-  while (!labels.empty()) {
-    const std::size_t end = std::min(labels.find(','), labels.size());
-    const std::string_view pair = labels.substr(0, end);
-    labels.remove_prefix(std::min(end + 1, labels.size()));
+  for (const std::string_view pair : piecesOf(labels, ',')) {
     const std::size_t equals = pair.find('=');
     if (equals != std::string_view::npos && pair.substr(equals + 1) == value) {
       return pair.substr(0, equals);
@@ -72,25 +77,12 @@ std::string_view labelOf(std::string_view labels, std::string_view value) {
 
 // The value of `label` among "a=1,b=2", or empty.
 std::string_view valueOfLabel(std::string_view labels, std::string_view label) {
-  while (!labels.empty()) {
-    const std::size_t end = std::min(labels.find(','), labels.size());
-    const std::string_view pair = labels.substr(0, end);
-    labels.remove_prefix(std::min(end + 1, labels.size()));
+  for (const std::string_view pair : piecesOf(labels, ',')) {
     if (pair.size() > label.size() && pair.starts_with(label) && pair[label.size()] == '=') {
       return pair.substr(label.size() + 1);
     }
   }
   return {};
-}
-
-std::vector<std::string_view> arcsOf(std::string_view dotted) {
-  std::vector<std::string_view> arcs;
-  while (!dotted.empty()) {
-    const std::size_t end = std::min(dotted.find('.'), dotted.size());
-    arcs.push_back(dotted.substr(0, end));
-    dotted.remove_prefix(std::min(end + 1, dotted.size()));
-  }
-  return arcs;
 }
 
 // InetAddressType's values whose addresses net-snmp writes as addresses.
@@ -144,10 +136,7 @@ std::string wordsFor(const IndexSyntax& syntax) {
 // "noAuthNoPriv, authNoPriv, authPriv"
 std::string labelList(const IndexSyntax& syntax) {
   std::string list;
-  for (std::string_view labels = syntax.labels; !labels.empty();) {
-    const std::size_t end = std::min(labels.find(','), labels.size());
-    const std::string_view pair = labels.substr(0, end);
-    labels.remove_prefix(std::min(end + 1, labels.size()));
+  for (const std::string_view pair : piecesOf(syntax.labels, ',')) {
     list.append(list.empty() ? "" : ", ").append(pair.substr(0, pair.find('=')));
   }
   return list;
@@ -197,7 +186,7 @@ std::optional<std::vector<std::uint8_t>> addressOctetsOf(std::uint64_t type,
     return std::nullopt;
   }
   std::vector<std::uint8_t> octets;
-  for (std::string_view part : arcsOf(six ? std::string_view() : text.substr(0, percent))) {
+  for (std::string_view part : piecesOf(six ? std::string_view() : text.substr(0, percent), '.')) {
     const auto value = isNumber(part) ? valueOf(part) : std::nullopt;
     if (!value || *value > MaxOctet) {
       return std::nullopt;
@@ -285,7 +274,7 @@ std::optional<std::size_t> arcsTaken(const IndexSyntax& syntax,
 }  // namespace
 
 std::string writeInstance(std::string_view indexes, std::string_view dotted) {
-  const std::vector<std::string_view> arcs = arcsOf(dotted);
+  const std::vector<std::string_view> arcs = piecesOf(dotted, '.');
   std::string text;
   const auto append = [&text](std::string_view piece) {
     if (!text.empty()) {
