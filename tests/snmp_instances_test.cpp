@@ -150,7 +150,10 @@ TEST(InstanceWriting, EveryWrittenInstanceReadsBack) {
                                   : kind == 1 ? 32 + random() % 95
                                   : kind == 2 ? random() % 256
                                               : random();
-      arcs += (arc == 0 ? "" : ".") + std::to_string(value);
+      if (arc > 0) {
+        arcs += '.';
+      }
+      arcs += std::to_string(value);
     }
     const std::string written = writeInstance(indexes, arcs);
     std::string fault;
