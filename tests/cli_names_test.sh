@@ -90,6 +90,16 @@ expect user_names 0 "1.3.6.1.4.1.99999.1 givenOnTheCommandLine
   names file       keptGivenName ($work/config/pellamar/names)
   OpenSSL          GN (givenName)" "" \
   decode --names-file "$work/given.names" KwYBBAGGjR8B VQQq
+
+# A name that one file gives to three identifiers lists all three; JSON
+# lists every name an identifier has, in order.
+printf '1.2.3 triple\n1.2.4 triple\n1.2.5 triple\n1.2.6 first\n1.2.6 second\n' >"$work/triple.names"
+expect ambiguous_among_exactly_three 1 "" \
+  "pellamar-cli: 1:1: The name \"triple\" is ambiguous: it names \"1.2.3\" (names file), \"1.2.4\" (names file), \"1.2.5\" (names file); give the identifier instead." \
+  encode --names-file "$work/triple.names" triple
+program=bash expect json_lists_every_name 0 "first second" "" \
+  -c '"$0" encode --json --names --names-file "$1" 1.2.6 | python3 -c "import json, sys
+print(\" \".join(name[\"name\"] for name in json.load(sys.stdin)[\"names\"]))"' "$cli" "$work/triple.names"
 expect names_file_missing 0 "1.3.6.1.4.1.99999.1 keptName
   named path       $under_enterprises keptName(1) }
   names file       keptName ($work/config/pellamar/names)" \
