@@ -968,7 +968,7 @@ void NameDatabase::read(std::string_view text, NameReading& reading) const {
     std::vector<Name> found = named(name, {}, anyCase);
     if (const std::size_t colons = name.find("::");
         found.empty() && colons != std::string_view::npos &&
-        colons < std::min(name.find_first_of(".\"'"), name.size())) {
+        colons < std::min(name.find_first_of("\"'"), name.size())) {
       module = name.substr(0, colons);
       name.remove_prefix(colons + 2);
       found = named(name, module, anyCase);
@@ -985,8 +985,9 @@ void NameDatabase::read(std::string_view text, NameReading& reading) const {
   std::vector<Name> found = find(false);
   // A name and arcs read so are read so again in the next text that
   // starts with them, unless a name spelled with a full stop may start so.
-  if (!found.empty() && !head.empty() && onlyArcs(reading.arcsBelow) &&
-      text.substr(head.size() + 1) == reading.arcsBelow && !mayStartDottedName(head)) {
+  if (!found.empty() && !head.empty() && head.find('.') == std::string_view::npos &&
+      onlyArcs(reading.arcsBelow) && text.substr(head.size() + 1) == reading.arcsBelow &&
+      !mayStartDottedName(head)) {
     const std::size_t colons = head.find("::");
     if (colons == std::string_view::npos || !mayStartDottedName(head.substr(colons + 2))) {
       reading.head_ = head;

@@ -521,11 +521,13 @@ TEST(NameReadingRuns, ReuseANameOnlyWhereNoDottedNameCouldBeMeant) {
   names.add(source, identifierOf("1.3.6.1.4.1.99999.20").octets(), "run", "RUN-MIB");
   names.add(source, identifierOf("1.3.6.1.4.1.99999.21").octets(), "run.7", "RUN-MIB");
   names.add(source, identifierOf("1.3.6.1.4.1.99999.22").octets(), "walk", "RUN-MIB");
+  names.add(source, identifierOf("1.3.6.1.4.1.99999.23").octets(), "dotted", "A.B-MIB");
   names.finish();
   NameReading reading;
   std::string found;
-  for (const char* text : {"RUN-MIB::run.5", "RUN-MIB::run.7", "RUN-MIB::run.8", "walk.1",
-                           "walk.2.3", "walk.x", "walk.4", "RUN-MIB::walk.5"}) {
+  for (const char* text :
+       {"RUN-MIB::run.5", "RUN-MIB::run.7", "RUN-MIB::run.8", "walk.1", "walk.2.3", "walk.x",
+        "walk.4", "RUN-MIB::walk.5", "A.B-MIB::dotted", "A.B-MIB::dotted.6", "A.B-MIB::dotted.7"}) {
     names.read(text, reading);
     addTo(found, reading.candidates.empty()
                      ? "none"
@@ -535,7 +537,8 @@ TEST(NameReadingRuns, ReuseANameOnlyWhereNoDottedNameCouldBeMeant) {
   EXPECT_EQ(found,
             "1.3.6.1.4.1.99999.20.5 1.3.6.1.4.1.99999.21 1.3.6.1.4.1.99999.20.8 "
             "1.3.6.1.4.1.99999.22.1 1.3.6.1.4.1.99999.22.2.3 none 1.3.6.1.4.1.99999.22.4 "
-            "1.3.6.1.4.1.99999.22.5");
+            "1.3.6.1.4.1.99999.22.5 1.3.6.1.4.1.99999.23 1.3.6.1.4.1.99999.23.6 "
+            "1.3.6.1.4.1.99999.23.7");
 }
 
 // snmptranslate -Of writes the path of names from the root, an instance
