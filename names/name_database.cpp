@@ -225,7 +225,7 @@ class CacheReader {
   std::size_t at_;
 };
 
-constexpr std::string_view CacheMagic = "pellamar names cache 7\n";
+constexpr std::string_view CacheMagic = "pellamar names cache 8\n";
 
 // A checksum of the cache's body, so that a cache changed after it was
 // written, by damage or by hand, is rebuilt rather than believed. Four
@@ -509,7 +509,7 @@ void NameDatabase::finish() {
 
 void NameDatabase::indexEntries() {
   const auto newEntry = [this](TextRef contents, std::uint32_t first) {
-    Entry entry{contents, {0, 0}, first, 0, NotFound, NotFound, 0, 0, 0, {}, 0};
+    Entry entry{contents, {0, 0}, first, 0, NotFound, NotFound, NotFound, 0, 0, 0, {}, {}};
     const auto octets = this->octets(contents);
     if (octets.size() <= InlineOctets) {
       entry.size = static_cast<std::uint8_t>(octets.size());
@@ -635,7 +635,6 @@ void NameDatabase::describeEntries() {
   std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
     return entries_[a].contents.size < entries_[b].contents.size;
   });
-  std::vector<TextRef> paths(entries_.size());
   for (const std::uint32_t index : order) {
     Entry& entry = entries_[index];
     const auto contents = octets(entry.contents);
@@ -668,11 +667,10 @@ void NameDatabase::describeEntries() {
     if (name.empty()) {
       name = pellamar::standardArcName(entry.depth, dotted.substr(0, dotted.find('.')), number);
     }
-    std::string path;
+    std::string written;
     if (entry.depth == 1) {
       const std::string_view root = std::string_view(dotted).substr(0, dotted.find('.'));
-      path =
-          "{ " + named(pellamar::standardArcName(0, root, root), root) + " " + named(name, number);
+      written = named(pellamar::standardArcName(0, root, root), root) + " " + named(name, number);
     } else {
       // The parent is the entry of the contents without their last
       // subidentifier, which every named identifier's ancestors have.
@@ -681,9 +679,9 @@ void NameDatabase::describeEntries() {
         --parentEnd;
       }
       const auto parentContents = contents.first(parentEnd);
-      const std::uint32_t parent = find(parentContents, hashOf(parentContents));
-      const Entry& above = entries_[parent];
-      path = std::string(text(paths[parent])) + " " + named(name, number);
+      entry.parent = find(parentContents, hashOf(parentContents));
+      const Entry& above = entries_[entry.parent];
+      written = named(name, number);
       entry.flags |= above.flags & PathFromSources;
       entry.nearest = above.nearest;
       entry.owner = above.owner;
@@ -699,11 +697,24 @@ void NameDatabase::describeEntries() {
         (entry.flags & HasEnterprise) != 0) {
       entry.owner = index;
     }
-    paths[index] = store(path);
+    entry.arcs = store(written);
     text_ = {arena_.data(), arena_.size()};
   }
-  for (std::size_t index = 0; index < entries_.size(); ++index) {
-    entries_[index].path = paths[index];
+}
+
+void NameDatabase::appendPath(std::uint32_t entry, std::string& path) const {
+  // Each parent is one subidentifier up; the walk is bounded all the same,
+  // so that a cache crafted with a loop of parents cannot make it endless.
+  std::array<std::uint32_t, pellamar::ObjectIdentifier::MaxOctets> chain;  // NOLINT(*-member-init)
+  std::size_t depth = 0;
+  for (std::uint32_t at = entry; at != NotFound && depth < chain.size();
+       at = entryTable_[at].parent) {
+    chain[depth++] = at;
+  }
+  path += '{';
+  while (depth > 0) {
+    path += ' ';
+    path.append(text(entryTable_[chain[--depth]].arcs));
   }
 }
 
@@ -818,7 +829,8 @@ void NameDatabase::describe(const pellamar::ObjectIdentifier& identifier, Descri
   std::size_t nextArc = 0;
   if (deepest != NotFound) {
     const Entry& entry = entryTable_[deepest];
-    path = text(entry.path);
+    path.clear();
+    appendPath(deepest, path);
     description.pathFromSources = (entry.flags & PathFromSources) != 0;
     nextArc = depth + 2;
   } else {
@@ -1244,6 +1256,10 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   const auto inText = [&loaded](TextRef ref) {
     return ref.offset <= loaded.text_.size() && ref.size <= loaded.text_.size() - ref.offset;
   };
+  // NotFound, the largest value, wraps to 0 when one is added.
+  const auto entryOrNone = [&loaded](std::uint32_t entry) {
+    return entry + 1U <= loaded.entryTable_.size();
+  };
   for (const Record& record : loaded.table_) {
     if (record.source >= loaded.sources_.size() || !inText(record.contents) ||
         !inText(record.name) || !inText(record.module) || !inText(record.description) ||
@@ -1253,9 +1269,8 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   }
   for (const Entry& entry : loaded.entryTable_) {
     if (entry.first > loaded.table_.size() || entry.count > loaded.table_.size() - entry.first ||
-        !inText(entry.path) || !inText(entry.contents) || entry.size > InlineOctets ||
-        (entry.nearest != NotFound && entry.nearest >= loaded.entryTable_.size()) ||
-        (entry.owner != NotFound && entry.owner >= loaded.entryTable_.size())) {
+        !inText(entry.arcs) || !inText(entry.contents) || entry.size > InlineOctets ||
+        !entryOrNone(entry.nearest) || !entryOrNone(entry.owner) || !entryOrNone(entry.parent)) {
       return false;
     }
   }

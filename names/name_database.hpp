@@ -228,12 +228,16 @@ class NameDatabase {
   // One identifier that has names, or that is an ancestor of one: where
   // its records are (none for a bare ancestor), and what its arc is called
   // in a named path, worked out once for every query. Short contents are
-  // kept here too, so that a lookup reads no other table.
+  // kept here too, so that a lookup reads no other table; an entry fills
+  // one cache line.
   static constexpr std::size_t InlineOctets = 22;
   struct Entry {
     TextRef contents;
-    // The named path down to this arc, without its closing brace.
-    TextRef path;
+    // Its arcs as a named path writes them after its parent's: "ifDescr(2)"
+    // or "7", and both arcs of the first subidentifier, "iso(1) org(3)".
+    // Paths are put together from these rather than kept whole, which
+    // would more than double the text a cache holds.
+    TextRef arcs;
     std::uint32_t first;
     std::uint32_t count;
     // The entry whose names an identifier at or below this one is named
@@ -241,13 +245,16 @@ class NameDatabase {
     // of the enterprise that owns it.
     std::uint32_t nearest;
     std::uint32_t owner;
+    // The entry one subidentifier up; NotFound for the first.
+    std::uint32_t parent;
     // How many subidentifiers the contents hold.
     std::uint8_t depth;
     std::uint8_t flags;
     std::uint8_t size;
     std::array<std::uint8_t, InlineOctets> octets;
-    std::uint8_t unused;
+    std::array<std::uint8_t, 3> unused;
   };
+  static_assert(sizeof(Entry) == 64);
   static constexpr std::uint8_t PathFromSources = 1;
   static constexpr std::uint8_t HasTreeName = 2;
   static constexpr std::uint8_t HasEnterprise = 4;
@@ -276,6 +283,9 @@ class NameDatabase {
   std::string_view text(TextRef ref) const { return text_.substr(ref.offset, ref.size); }
   std::span<const std::uint8_t> octets(TextRef ref) const;
   Name nameOf(const Record& record) const;
+  // Appends the named path down to `entry`, without its closing brace:
+  // "{ iso(1) org(3) dod(6)".
+  void appendPath(std::uint32_t entry, std::string& path) const;
   // The index of the entry of `contents`, whose hash is `hash`, or
   // NotFound.
   std::uint32_t find(std::span<const std::uint8_t> contents, std::uint64_t hash) const;

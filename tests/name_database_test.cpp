@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -940,6 +941,165 @@ TEST_F(NameCache, RefusesAKindOfSourceItDoesNotKnowEvenWhenSealed) {
     EXPECT_EQ(loaded.load(path, "fingerprint"), value == 6) << int{value};
   }
 }
+
+// Where a cache's tables start, read as the loader reads them, so that a
+// test can change one field of one record and seal the cache again.
+struct CacheLayout {
+  std::size_t bodyStart = 0;
+  std::uint64_t sources = 0;
+  // Each table's first octet and its number of elements, in file order:
+  // records, entries, slots, filter, name keys, buckets, dotted filter,
+  // text.
+  std::array<std::pair<std::size_t, std::uint64_t>, 8> tables{};
+};
+
+// The size of an element of each table, in the same order.
+constexpr std::array<std::size_t, 8> CacheElementSizes = {44, 64, 8, 8, 16, 4, 8, 1};
+
+CacheLayout layoutOf(const std::string& cache) {
+  CacheLayout layout;
+  std::size_t at = cache.find('\n') + 1;
+  layout.bodyStart = at + 8;
+  const auto value = [&cache, &at] {
+    std::uint64_t read = 0;
+    std::memcpy(&read, cache.data() + at, sizeof read);
+    at += sizeof read;
+    return read;
+  };
+  const auto skipText = [&] { at += value(); };
+  at = layout.bodyStart;
+  skipText();  // the fingerprint
+  layout.sources = value();
+  for (std::uint64_t source = 0; source < layout.sources; ++source) {
+    at += 1;  // its kind
+    value();  // its number of names
+    skipText();
+  }
+  for (std::uint64_t warnings = value(); warnings > 0; --warnings) {
+    skipText();
+  }
+  for (std::size_t table = 0; table < CacheElementSizes.size(); ++table) {
+    const std::uint64_t count = value();
+    at += (8 - at % 8) % 8;
+    layout.tables[table] = {at, count};
+    at += count * CacheElementSizes[table];
+  }
+  EXPECT_EQ(at, cache.size());
+  return layout;
+}
+
+enum CacheTable { Records, Entries, Slots, NameKeys = 4, Text = 7 };
+
+struct CraftedRow {
+  const char* row;
+  CacheTable table;
+  // Which element: the first, or counted back from the end when negative.
+  int element;
+  std::size_t fieldOffset;
+  std::size_t fieldSize;
+  // The value written, given how many sources, records, entries and text
+  // octets the cache holds.
+  std::uint64_t (*value)(const CacheLayout&);
+  bool loads;
+};
+
+std::uint64_t countOf(const CacheLayout& layout, CacheTable table) {
+  return layout.tables[table].second;
+}
+
+class CraftedCaches : public testing::TestWithParam<CraftedRow> {};
+
+// A cache altered by hand and sealed with a matching checksum: each field
+// that leads a lookup to another table is kept within it. The offsets are
+// those of the records' and entries' fields.
+TEST_P(CraftedCaches, AreRefusedWhereAFieldLeadsOutOfItsTable) {
+  const CraftedRow& row = GetParam();
+  const auto directory =
+      std::filesystem::temp_directory_path() / ("pellamar-crafted-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(directory);
+  const std::string path = (directory / "names.cache").string();
+  ASSERT_FALSE(database().save(path, "fingerprint"));
+  std::string cache;
+  {
+    std::ifstream file(path, std::ios::binary);
+    cache.assign(std::istreambuf_iterator<char>(file), {});
+  }
+  const CacheLayout layout = layoutOf(cache);
+  const auto [start, count] = layout.tables[row.table];
+  ASSERT_GT(count, 2U);
+  const std::uint64_t element = row.element >= 0 ? static_cast<std::uint64_t>(row.element)
+                                                 : count - static_cast<std::uint64_t>(-row.element);
+  const std::uint64_t value = row.value(layout);
+  std::memcpy(cache.data() + start + element * CacheElementSizes[row.table] + row.fieldOffset,
+              &value, row.fieldSize);
+  const std::uint64_t checksum = cacheChecksum(std::string_view(cache).substr(layout.bodyStart));
+  std::memcpy(cache.data() + layout.bodyStart - 8, &checksum, sizeof checksum);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << cache;
+  NameDatabase loaded;
+  EXPECT_EQ(loaded.load(path, "fingerprint"), row.loads);
+  // What loads is used without a fault: every name described.
+  Description description;
+  for (const Name& name : loaded.matching("*")) {
+    pellamar::ObjectIdentifier identifier;
+    if (!pellamar::ObjectIdentifier::fromContents(name.contents, identifier)) {
+      loaded.describe(identifier, description);
+    }
+  }
+  std::filesystem::remove_all(directory);
+}
+
+// Record: contents, name, module, description, indexes (offset and size
+// each), source. Entry: contents, arcs, first, count, nearest, owner,
+// parent. A name key: its hash, then its record.
+INSTANTIATE_TEST_SUITE_P(
+    NameCache, CraftedCaches,
+    testing::Values(CraftedRow{"record_source_last", Records, 0, 40, 2,
+                               [](const CacheLayout& l) { return l.sources - 1; }, true},
+                    CraftedRow{"record_source_one_past", Records, 0, 40, 2,
+                               [](const CacheLayout& l) { return l.sources; }, false},
+                    CraftedRow{"record_name_ending_at_the_text_end", Records, -1, 8, 8,
+                               [](const CacheLayout& l) {
+                                 return countOf(l, Text) - 1 + (std::uint64_t{1} << 32U);
+                               },
+                               true},
+                    CraftedRow{"record_name_one_past_the_text", Records, -1, 8, 8,
+                               [](const CacheLayout& l) {
+                                 return countOf(l, Text) - 1 + (std::uint64_t{2} << 32U);
+                               },
+                               false},
+                    CraftedRow{"record_description_past_the_text", Records, 1, 24, 4,
+                               [](const CacheLayout& l) { return countOf(l, Text) + 1; }, false},
+                    CraftedRow{"record_indexes_past_the_text", Records, 1, 32, 4,
+                               [](const CacheLayout& l) { return countOf(l, Text) + 1; }, false},
+                    CraftedRow{"entry_arcs_past_the_text", Entries, 0, 8, 4,
+                               [](const CacheLayout& l) { return countOf(l, Text) + 1; }, false},
+                    CraftedRow{"entry_records_to_the_last", Entries, 0, 16, 8,
+                               [](const CacheLayout& l) {
+                                 return countOf(l, Records) - 1 + (std::uint64_t{1} << 32U);
+                               },
+                               true},
+                    CraftedRow{"entry_records_one_past_the_last", Entries, 0, 16, 8,
+                               [](const CacheLayout& l) {
+                                 return countOf(l, Records) - 1 + (std::uint64_t{2} << 32U);
+                               },
+                               false},
+                    CraftedRow{"entry_nearest_the_last", Entries, 0, 24, 4,
+                               [](const CacheLayout& l) { return countOf(l, Entries) - 1; }, true},
+                    CraftedRow{"entry_nearest_one_past", Entries, 0, 24, 4,
+                               [](const CacheLayout& l) { return countOf(l, Entries); }, false},
+                    CraftedRow{"entry_owner_one_past", Entries, 1, 28, 4,
+                               [](const CacheLayout& l) { return countOf(l, Entries); }, false},
+                    CraftedRow{"entry_parent_one_past", Entries, -1, 32, 4,
+                               [](const CacheLayout& l) { return countOf(l, Entries); }, false},
+                    // A loop of parents: a path ends all the same.
+                    CraftedRow{"entry_its_own_parent", Entries, -1, 32, 4,
+                               [](const CacheLayout& l) { return countOf(l, Entries) - 1; }, true},
+                    CraftedRow{"name_key_record_one_past", NameKeys, 0, 8, 4,
+                               [](const CacheLayout& l) { return countOf(l, Records); }, false},
+                    CraftedRow{"slot_entry_one_past", Slots, -1, 0, 4,
+                               [](const CacheLayout& l) { return countOf(l, Entries) + 1; },
+                               false}),
+    [](const auto& row) { return std::string(row.param.row); });
 
 TEST_F(NameCache, ThatCannotBeWrittenIsSaidOnce) {
   std::ofstream(directory_ / "file") << "not a folder\n";
