@@ -46,7 +46,7 @@ for line in sys.stdin:
 # LDIF; a MIB name comes before an LDAP name of another identifier. Each
 # new set of sources is read afresh, and its damaged files reported.
 schemas=$data/ldap
-schema_warning="pellamar-cli: warning: $schemas/test.schema:24: not a definition OpenLDAP reads, nor are 2 more lines; the other names are used
+schema_warning="pellamar-cli: warning: $schemas/test.schema:26: not a definition OpenLDAP reads, nor are 2 more lines; the other names are used
 pellamar-cli: warning: $schemas/ad-schema.ldf:17: not an attribute or class with its identifier and display name; the other names are used"
 mib_warning="pellamar-cli: warning: $mibs/BROKEN-MIB:8: syntax error, unexpected LOWERCASE_IDENTIFIER, expecting OBJECT; the other names are used"
 MIBDIRS=$mibs PELLAMAR_LDAP_SCHEMAS=$schemas program=bash expect ldap_names_as_input 1 \

@@ -5,6 +5,7 @@
 #include "name_database.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -271,7 +272,7 @@ TEST(NameSources, DamagedFilesAreReportedOnceEachWithTheirFirstLine) {
           "/ldap/ad-schema.ldf:17: not an attribute or class with its identifier and display "
           "name; the other names are used",
       Data +
-          "/ldap/test.schema:24: not a definition OpenLDAP reads, nor are 2 more lines; the "
+          "/ldap/test.schema:26: not a definition OpenLDAP reads, nor are 2 more lines; the "
           "other names are used",
       Data +
           "/mibs/BROKEN-MIB:8: syntax error, unexpected LOWERCASE_IDENTIFIER, expecting "
@@ -281,6 +282,18 @@ TEST(NameSources, DamagedFilesAreReportedOnceEachWithTheirFirstLine) {
           "names are used",
   };
   EXPECT_EQ(warnings, expected);
+}
+
+// Samba ships one schema in several files: one that cannot be read is
+// said, and the others are read.
+TEST(NameSources, AnActiveDirectoryFileThatCannotBeReadIsSaid) {
+  NameDatabase names;
+  const std::string missing = Data + "/ldap/missing.ldf";
+  readActiveDirectorySchema(names, Data + "/ldap", {missing, Data + "/ldap/ad-schema.ldf"});
+  ASSERT_FALSE(names.warnings().empty());
+  EXPECT_EQ(names.warnings().front(), missing + ": cannot be read; its names are left out");
+  names.finish();
+  EXPECT_EQ(names.read("testColourCode").candidates.size(), 1U);
 }
 
 TEST(NameSources, ANameGivenTwiceByOneFileIsKeptOnce) {
@@ -830,8 +843,7 @@ TEST(ChildReading, RefusesAHandOverThatIsNotWhole) {
   const std::string exported = part.exportAdded();
   NameDatabase names;
   EXPECT_TRUE(names.addExported(exported));
-  for (const std::size_t cut :
-       {std::size_t{0}, std::size_t{1}, exported.size() / 2, exported.size() - 1}) {
+  for (std::size_t cut = 0; cut < exported.size(); ++cut) {
     NameDatabase other;
     EXPECT_FALSE(other.addExported(std::string_view(exported).substr(0, cut))) << cut;
     EXPECT_TRUE(other.sources().empty());
@@ -874,7 +886,13 @@ TEST_F(NameCache, RefusesAnotherFingerprintAndDamage) {
   const std::string path = (directory_ / "names.cache").string();
   EXPECT_EQ(database().save((directory_ / "no such folder" / "names.cache").string(), "x"),
             std::errc::no_such_file_or_directory);
+  const mode_t mask = ::umask(022);
   ASSERT_FALSE(database().save(path, "fingerprint"));
+  ::umask(mask);
+  // Like any file of the user's: it holds nothing secret.
+  using std::filesystem::perms;
+  EXPECT_EQ(std::filesystem::status(path).permissions(),
+            perms::owner_read | perms::owner_write | perms::group_read | perms::others_read);
   NameDatabase loaded;
   EXPECT_FALSE(loaded.load(path, "another"));
   ASSERT_TRUE(loaded.load(path, "fingerprint"));
@@ -1067,6 +1085,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  return countOf(l, Text) - 1 + (std::uint64_t{2} << 32U);
                                },
                                false},
+                    CraftedRow{"record_indexes_empty_at_the_text_end", Records, 1, 32, 8,
+                               [](const CacheLayout& l) { return countOf(l, Text); }, true},
                     CraftedRow{"record_description_past_the_text", Records, 1, 24, 4,
                                [](const CacheLayout& l) { return countOf(l, Text) + 1; }, false},
                     CraftedRow{"record_indexes_past_the_text", Records, 1, 32, 4,
