@@ -26,6 +26,10 @@ namespace {
 // octets; every source Debian ships together holds under 20 MB of text.
 constexpr std::size_t MaxTableOctets = UINT32_MAX;
 
+// Source numbers are 16-bit, which keeps a record at 44 octets too; with
+// every module of Debian's archives installed there are under 1,000.
+constexpr std::size_t MaxSources = UINT16_MAX;
+
 // The arcs 1.3.6.1.4.1 (iso.org.dod.internet.private.enterprise), under
 // which IANA's enterprise numbers lie.
 constexpr std::array<std::uint8_t, 5> EnterprisesArc = {0x2B, 0x06, 0x01, 0x04, 0x01};
@@ -339,6 +343,9 @@ std::string NearestNames::label() const {
 }
 
 std::uint16_t NameDatabase::addSource(SourceKind kind, std::string path) {
+  if (sources_.size() >= MaxSources) {
+    throw std::length_error("the names are found in more than 65,535 files");
+  }
   sources_.push_back({kind, std::move(path), 0});
   return static_cast<std::uint16_t>(sources_.size() - 1);
 }
@@ -451,7 +458,7 @@ bool NameDatabase::addExported(std::string_view exported) {
     }
     added.push_back(one);
   }
-  if (!in.atEnd() || sources_.size() + sources.size() > UINT16_MAX) {
+  if (!in.atEnd() || sources_.size() + sources.size() > MaxSources) {
     return false;
   }
   const auto first = static_cast<std::uint16_t>(sources_.size());

@@ -151,7 +151,8 @@ class NameDatabase {
   NameDatabase& operator=(const NameDatabase&) = delete;
 
   // Building, one source after another in the order of SourceKind: returns
-  // the source's index, for add().
+  // the source's index, for add(). Throws std::length_error past 65,535
+  // sources.
   std::uint16_t addSource(SourceKind kind, std::string path);
   // A name of the identifier with `contents`, from source `source`. Empty
   // names are ignored. Texts are kept on one line: trimmed, and each run of

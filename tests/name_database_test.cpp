@@ -758,6 +758,9 @@ struct ReaderRow {
   const char* reason;
   // The same source read in this process, for a reading that succeeds.
   void (*inProcess)(NameDatabase&) = nullptr;
+  // Run from a program started with its standard input closed, where the
+  // pipes take the lowest descriptor, 0.
+  bool withoutStandardInput = false;
 };
 
 const ReaderRow ReaderRows[] = {
@@ -782,12 +785,22 @@ const ReaderRow ReaderRows[] = {
      {"ldap", "blamed.schema"},
      "blamed.schema",
      "crashed (Segmentation fault)"},
+    {"crashes_with_standard_input_closed",
+     "crashing-reader",
+     {"ldap", "blamed.schema"},
+     "blamed.schema",
+     "crashed (Segmentation fault)",
+     nullptr,
+     true},
 };
 
 class NameReaderProgram : public testing::TestWithParam<ReaderRow> {};
 
 TEST_P(NameReaderProgram, HandsOverOrIsBlamed) {
   const ReaderRow& row = GetParam();
+  if (row.withoutStandardInput) {
+    ::close(STDIN_FILENO);
+  }
   std::string program = row.program;
   const std::filesystem::path script =
       std::filesystem::temp_directory_path() / ("pellamar-reader-" + std::to_string(::getpid()));
@@ -851,6 +864,19 @@ TEST(ChildReading, RefusesAHandOverThatIsNotWhole) {
   EXPECT_FALSE(NameDatabase().addExported(exported + "x"));
 }
 
+TEST(ChildReading, TakesSourcesUpToTheLastNumberOneCanHave) {
+  NameDatabase part;
+  for (std::size_t source = 0; source < UINT16_MAX; ++source) {
+    part.addSource(SourceKind::SnmpMib, "m");
+  }
+  EXPECT_THROW(part.addSource(SourceKind::SnmpMib, "one too many"), std::length_error);
+  const std::string exported = part.exportAdded();
+  EXPECT_TRUE(NameDatabase().addExported(exported));
+  NameDatabase withOne;
+  withOne.addSource(SourceKind::UserNames, "mine.names");
+  EXPECT_FALSE(withOne.addExported(exported));
+}
+
 class NameCache : public testing::Test {
  protected:
   void SetUp() override {
@@ -908,6 +934,14 @@ TEST_F(NameCache, RefusesAnotherFingerprintAndDamage) {
     EXPECT_EQ(damaged.size(), 0U);
     ASSERT_FALSE(database().save(path, "fingerprint"));
   }
+}
+
+TEST_F(NameCache, IsUsedByAProgramStartedWithItsStandardInputClosed) {
+  const std::string path = (directory_ / "names.cache").string();
+  ASSERT_FALSE(database().save(path, "fingerprint"));
+  ::close(STDIN_FILENO);
+  NameDatabase loaded;
+  EXPECT_TRUE(loaded.load(path, "fingerprint"));
 }
 
 TEST_F(NameCache, IsRebuiltWhenItsBodyWasChanged) {
