@@ -66,6 +66,9 @@ struct NamingRow {
   const char* firstSource;
   const char* namedPath;
   const char* owner;  // empty for none
+  // Whether an arc of the path is named by a source, not only by OpenSSL
+  // and X.660: by the identifier's own entry or by one above it.
+  bool pathFromSources = true;
 };
 
 const NamingRow NamingRows[] = {
@@ -86,7 +89,7 @@ const NamingRow NamingRows[] = {
     {"openssl_short_and_long", "1.2.840.113549.1.1.11", "RSA-SHA256 (sha256WithRSAEncryption)",
      "OpenSSL",
      "{ iso(1) member-body(2) 840 rsadsi(113549) pkcs(1) pkcs1(1) sha256WithRSAEncryption(11) }",
-     ""},
+     "", false},
     {"openssl_arc_passed_over_for_a_tree_ancestor", "1.3.6.1.4.1.311.2.1.14.5",
      "SNMPv2-SMI::enterprises.311.2.1.14.5", "SNMP MIB",
      "{ iso(1) org(3) dod(6) internet(1) private(4) enterprises(1) 311 2 1 msExtReq(14) 5 }",
@@ -98,7 +101,7 @@ const NamingRow NamingRows[] = {
      "{ iso(1) org(3) dod(6) internet(1) private(4) enterprises(1) 99999 2 }",
      "Pellamar Test Enterprise"},
     {"openssl_is_no_ancestor", "1.2.840.113549.1.1.99", "", "",
-     "{ iso(1) member-body(2) 840 rsadsi(113549) pkcs(1) pkcs1(1) 99 }", ""},
+     "{ iso(1) member-body(2) 840 rsadsi(113549) pkcs(1) pkcs1(1) 99 }", "", false},
     {"ldap_system_schema", "2.5.4.3", "CN (commonName)", "OpenSSL",
      "{ joint-iso-itu-t(2) ds(5) 4 cn(3) }", ""},
     {"ldap_macro", "1.3.6.1.4.1.99999.2.1.1", "testColour", "LDAP schema",
@@ -126,8 +129,8 @@ const NamingRow NamingRows[] = {
     {"not_under_enterprises", "1.3.6.1.4.2.311", "SNMPv2-SMI::private.2.311", "SNMP MIB",
      "{ iso(1) org(3) dod(6) internet(1) private(4) 2 311 }", ""},
     {"dicom_packaged", "1.2.840.10008.1.2.1", "DICOM::ExplicitVRLittleEndian", "packaged names",
-     "{ iso(1) member-body(2) 840 10008 1 2 1 }", ""},
-    {"nothing_named", "2.999.1", "", "", "{ joint-iso-itu-t(2) 999 1 }", ""},
+     "{ iso(1) member-body(2) 840 10008 1 2 1 }", "", false},
+    {"nothing_named", "2.999.1", "", "", "{ joint-iso-itu-t(2) 999 1 }", "", false},
     {"broken_module_read_up_to_its_fault", "1.3.6.1.2.1.9999", "BROKEN-MIB::brokenNode", "SNMP MIB",
      "{ iso(1) org(3) dod(6) internet(1) mgmt(2) mib-2(1) brokenNode(9999) }", ""},
 };
@@ -145,6 +148,7 @@ TEST_P(Naming, GivesLabelSourcePathAndOwner) {
             row.firstSource);
   EXPECT_EQ(description.namedPath, row.namedPath);
   EXPECT_EQ(description.owner ? std::string(description.owner->name) : "", row.owner);
+  EXPECT_EQ(description.pathFromSources, row.pathFromSources);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, Naming, testing::ValuesIn(NamingRows),
@@ -862,6 +866,34 @@ TEST(ChildReading, RefusesAHandOverThatIsNotWhole) {
     EXPECT_TRUE(other.sources().empty());
   }
   EXPECT_FALSE(NameDatabase().addExported(exported + "x"));
+}
+
+// A handed-over table is sealed by no checksum: each field is checked as
+// it is read.
+TEST(ChildReading, RefusesAHandOverOfAnUnknownKindOrOfNoIdentifier) {
+  NameDatabase part;
+  addsOneName(part);
+  const std::string exported = part.exportAdded();
+  // The number of sources, then the first one's kind.
+  constexpr std::size_t Kind = 8;
+  for (const char kind : {char{6}, char{7}}) {
+    std::string changed = exported;
+    changed[Kind] = kind;
+    // The last kind there is, and one past it.
+    EXPECT_EQ(NameDatabase().addExported(changed), kind == 6) << int{kind};
+  }
+  // 1.3.6.1.4.1.99999.7 with its last octet made to continue.
+  const std::string contents = "\x2B\x06\x01\x04\x01\x86\x8D\x1F\x07";
+  const std::size_t at = exported.find(contents);
+  ASSERT_NE(at, std::string::npos);
+  std::string cut = exported;
+  cut[at + contents.size() - 1] = '\x87';
+  EXPECT_FALSE(NameDatabase().addExported(cut));
+  // Names are text, not octets of an identifier: one may end in any octet.
+  NameDatabase accented;
+  accented.add(accented.addSource(SourceKind::UserNames, "mine.names"),
+               identifierOf("1.3.6.1.4.1.99999.7").octets(), "caf\xC3\xA9");
+  EXPECT_TRUE(NameDatabase().addExported(accented.exportAdded()));
 }
 
 TEST(ChildReading, TakesSourcesUpToTheLastNumberOneCanHave) {
