@@ -404,8 +404,8 @@ TEST(NameQueries, ChildrenAreOneArcBelowInNumericOrder) {
     found.append(" ").append(name.dotted());
   }
   EXPECT_EQ(found,
-            " 1.3.6.1.4.1.9 1.3.6.1.4.1.311 1.3.6.1.4.1.311 1.3.6.1.4.1.99997 1.3.6.1.4.1.99998 "
-            "1.3.6.1.4.1.99999");
+            " 1.3.6.1.4.1.9 1.3.6.1.4.1.311 1.3.6.1.4.1.311 1.3.6.1.4.1.16383 1.3.6.1.4.1.16384 "
+            "1.3.6.1.4.1.99997 1.3.6.1.4.1.99998 1.3.6.1.4.1.99999");
 }
 
 // SNMP modules as net-snmp reads them (tests/data/names/snmp): old module
