@@ -23,10 +23,9 @@ class ObjectNames {
   ObjectNames(Warnings& warnings, std::vector<std::string> namesFiles);
 
   const NameDatabase& database();
-  const NameLocations& locations() const { return locations_; }
 
  private:
   Warnings& warnings_;
-  NameLocations locations_;
+  std::vector<std::string> namesFiles_;
   std::optional<NameDatabase> database_;
 };
