@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The cost of names, with every source this machine has (and DICOM's names
 # from the source tree): a one-shot decode --names the first time, when the
-# cache is built, and afterwards (best and median of ten runs); and a
+# cache is built, and afterwards (best and median of twenty runs, and the
+# same for --version, which starts the process alone); and a
 # million identifiers under the arcs real lists use (as
 # bench/cli_vs_openssl.sh makes them) encoded with and without --names,
 # and a million names with an instance after each against the same
@@ -36,19 +37,26 @@ echo "Sources found:"
               END { for (k in files) printf "  %-20s %4d files %8d names\n", k, files[k], names[k] }'
 rm -rf "$XDG_CACHE_HOME"
 first=$(microseconds "$cli" decode --names KwYBAgECAgEC)
-times=()
-for _ in 1 2 3 4 5 6 7 8 9 10; do
-  times+=("$(microseconds "$cli" decode --names KwYBAgECAgEC)")
-done
-sorted=$(printf '%s\n' "${times[@]}" | sort -n)
+# The best and the median of twenty runs of a command, in milliseconds.
+best_and_median() {
+  local times=() sorted
+  for _ in $(seq 20); do
+    times+=("$(microseconds "$@")")
+  done
+  sorted=$(printf '%s\n' "${times[@]}" | sort -n)
+  printf '%.1f ms, median %.1f ms' "$(echo "$(echo "$sorted" | head -n 1) / 1000" | bc -l)" \
+    "$(echo "$(echo "$sorted" | sed -n 10p) / 1000" | bc -l)"
+}
 peak() {
   /usr/bin/time -o "$work/peak" -f '%M' "$@" >/dev/null 2>&1
   cat "$work/peak"
 }
 memory=$(peak "$cli" decode --names KwYBAgECAgEC)
-printf 'decode --names KwYBAgECAgEC: first run %.1f ms; then best %.1f ms, median %.1f ms; peak %.1f MB\n' \
-  "$(echo "$first / 1000" | bc -l)" "$(echo "$(echo "$sorted" | head -n 1) / 1000" | bc -l)" \
-  "$(echo "$(echo "$sorted" | sed -n 5p) / 1000" | bc -l)" "$(echo "$memory / 1024" | bc -l)"
+printf 'decode --names KwYBAgECAgEC: first run %.1f ms; then best %s; peak %.1f MB\n' \
+  "$(echo "$first / 1000" | bc -l)" "$(best_and_median "$cli" decode --names KwYBAgECAgEC)" \
+  "$(echo "$memory / 1024" | bc -l)"
+# Starting the process, which every run pays: --version reads no names.
+printf 'starting the process alone (--version): best %s\n' "$(best_and_median "$cli" --version)"
 
 awk -v lines="$lines" -f "$(dirname "$0")/real_looking_identifiers.awk" >"$work/identifiers"
 
