@@ -320,11 +320,13 @@ bool readThrough(int fd, std::string_view file, pellamar::InputScanner& scanner,
       diagnostics.error(std::string(file) + ": " + std::strerror(errno));
       return false;
     }
-    if (count == 0) {
+    if (count > 0) {
+      scanner.feed({piece.get(), static_cast<std::size_t>(count)});
+    }
+    if (count == 0 || scanner.ended()) {
       scanner.finish();
       return true;
     }
-    scanner.feed({piece.get(), static_cast<std::size_t>(count)});
   }
 }
 

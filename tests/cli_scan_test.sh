@@ -144,6 +144,12 @@ found_by_openssl=$(layers | paste -sd+ | bc)
 program=bash expect certificate_as_openssl_layers 0 "$found_by_openssl" "" \
   -c '"$0" scan --tsv "$1" | wc -l' "$cli" cert.der
 
+# A fault that ends BER octets ends the reading too: a device that never
+# ends is left at its first fault.
+program=timeout expect device_without_end 1 "" \
+  "pellamar-cli: /dev/zero: offset 0: end-of-contents octets stand where no indefinite length is open" \
+  10 "$cli" scan /dev/zero
+
 # What people and scripts see.
 expect for_people 1 "nested.ber:
        9  d=4  relative 8571.3

@@ -300,6 +300,8 @@ struct InputCase {
   std::string text;
   std::string transcript;
   InputKind kind;
+  // Whether the rest of the input would be passed over, once it is read.
+  bool ended = false;
 };
 
 class InputScannerTest : public testing::TestWithParam<InputCase> {};
@@ -309,6 +311,7 @@ TEST_P(InputScannerTest, ReadsEachKindOfFile) {
   InputScanner scanner(transcript);
   const auto& text = GetParam().text;
   scanner.feed({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+  EXPECT_EQ(scanner.ended(), GetParam().ended);
   scanner.finish();
   EXPECT_EQ(transcript.text, GetParam().transcript);
   EXPECT_EQ(scanner.kind(), GetParam().kind);
@@ -391,7 +394,15 @@ INSTANTIATE_TEST_SUITE_P(
                   InputKind::Base64},
         InputCase{"TextWithoutBlocks", "just some words\n",
                   "0:0 there is no PEM block in the text, and it is not Base64\n", InputKind::Pem},
-        InputCase{"Empty", "", "", InputKind::Encoding}),
+        InputCase{"Empty", "", "", InputKind::Encoding},
+        // Past a fault that ends BER octets there is nothing to read for.
+        InputCase{"ZerosEndedByTheirFirstFault", std::string(InputScanner::KindSample, '\0'),
+                  "@0 end-of-contents octets stand where no indefinite length is open\n",
+                  InputKind::Encoding, true},
+        // A Base64 character that is not one ends a PEM block, not the file.
+        InputCase{"BadBase64LeavesThePemReadOn", pem("A", "B*Er") + std::string(500, ' '),
+                  "block 1 A\n2:2 the character \"*\" is not a Base64 character\n",
+                  InputKind::Pem}),
     rowName<InputCase>);
 
 struct RelativeCase {

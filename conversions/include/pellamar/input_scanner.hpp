@@ -57,6 +57,10 @@ class InputScanner {
   void finish();
 
   InputKind kind() const { return kind_; }
+  // Whether a fault has ended the scan of BER octets, so that the rest of
+  // the input would be passed over: its reader may stop reading, which
+  // matters for a device that never ends (/dev/zero).
+  bool ended() const { return kind_ == InputKind::Encoding && scanner_.ended(); }
   // The PEM blocks begun.
   std::size_t blocks() const { return blocks_; }
 
