@@ -244,10 +244,10 @@ void InputScanner::finish() {
     return;
   }
   if (inBlock_ && !skipping_) {
-    flushDecoded();
-    sink_.textFault(
-        line_, 0,
-        "the input ends inside the PEM block that begins at line " + std::to_string(blockLine_));
+    // As when another block begins before the END line: what a string
+    // held so far is scanned too.
+    textFault(
+        0, "the input ends inside the PEM block that begins at line " + std::to_string(blockLine_));
   } else if (blocks_ == 0) {
     sink_.textFault(0, 0, "there is no PEM block in the text, and it is not Base64");
   }

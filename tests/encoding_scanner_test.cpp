@@ -395,6 +395,16 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"TextWithoutBlocks", "just some words\n",
                   "0:0 there is no PEM block in the text, and it is not Base64\n", InputKind::Pem},
         InputCase{"Empty", "", "", InputKind::Encoding},
+        // 30 0C 04 0A 30 06 06 04 2A 03 04 05 05: an OCTET STRING that holds
+        // 1.2.3.4.5, cut short. What it held is found, END line or not.
+        InputCase{"CutStringInABlock", pem("A", "MAwECjAGBgQqAwQFBQ=="),
+                  "block 1 A\n@6 d=3 1.2.3.4.5 leads\n@12 the input ends inside the element that "
+                  "starts here\n",
+                  InputKind::Pem},
+        InputCase{"CutStringInABlockWithoutEnd", "-----BEGIN A-----\nMAwECjAGBgQqAwQFBQ==\n",
+                  "block 1 A\n@6 d=3 1.2.3.4.5 leads\n3:0 the input ends inside the PEM block "
+                  "that begins at line 1\n",
+                  InputKind::Pem},
         // Past a fault that ends BER octets there is nothing to read for.
         InputCase{"ZerosEndedByTheirFirstFault", std::string(InputScanner::KindSample, '\0'),
                   "@0 end-of-contents octets stand where no indefinite length is open\n",
