@@ -1,6 +1,7 @@
 #include "pellamar/input_scanner.hpp"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 #include "base64_table.hpp"
@@ -13,6 +14,7 @@ namespace {
 constexpr std::string_view BeginMarker = "-----BEGIN ";
 constexpr std::string_view EndMarker = "-----END ";
 constexpr std::string_view MarkerClose = "-----";
+constexpr std::string_view ProcType = "Proc-Type:";
 constexpr int GroupCharacters = 4;
 constexpr int BitsPerCharacter = 6;
 
@@ -22,6 +24,61 @@ bool isBlank(std::uint8_t c) {
 
 bool isText(std::uint8_t c) {
   return (c >= 0x20 && c < 0x7F) || c == '\n' || isBlank(c);
+}
+
+// How many octets the UTF-8 character at the start of `octets` takes, if
+// it is well formed and not a C1 control; 0 if not. One cut short by the
+// end of `octets` counts, as a sample may end inside a character.
+std::size_t textCharacter(std::span<const std::uint8_t> octets) {
+  const std::uint8_t lead = octets[0];
+  if (lead < 0x80) {
+    return isText(lead) ? 1 : 0;
+  }
+  // The range of the second octet after each lead, which leaves out
+  // overlong forms, surrogates, code points past U+10FFFF and C1 controls.
+  std::size_t size = 0;
+  std::uint8_t low = 0x80;
+  std::uint8_t high = 0xBF;
+  if (lead == 0xC2) {
+    size = 2;
+    low = 0xA0;
+  } else if (lead > 0xC2 && lead <= 0xDF) {
+    size = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    size = 3;
+    low = lead == 0xE0 ? 0xA0 : 0x80;
+    high = lead == 0xED ? 0x9F : 0xBF;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    size = 4;
+    low = lead == 0xF0 ? 0x90 : 0x80;
+    high = lead == 0xF4 ? 0x8F : 0xBF;
+  } else {
+    return 0;
+  }
+  for (std::size_t at = 1; at < size; ++at) {
+    if (at == octets.size()) {
+      return at;
+    }
+    const std::uint8_t octet = octets[at];
+    if (at == 1 ? octet < low || octet > high : octet < 0x80 || octet > 0xBF) {
+      return 0;
+    }
+  }
+  return size;
+}
+
+// Whether `octets` are text: printable ASCII, blanks and line ends, and
+// other characters in UTF-8 ("Müller" in `openssl x509 -text` output).
+// Any BER encoding has an octet that is none of these among its first.
+bool isTextSample(std::span<const std::uint8_t> octets) {
+  while (!octets.empty()) {
+    const std::size_t size = textCharacter(octets);
+    if (size == 0) {
+      return false;
+    }
+    octets = octets.subspan(std::min(size, octets.size()));
+  }
+  return true;
 }
 
 std::string_view trimmed(std::string_view line) {
@@ -66,24 +123,36 @@ void InputScanner::feed(std::span<const std::uint8_t> octets) {
 }
 
 void InputScanner::decide() {
-  if (!std::all_of(sample_.begin(), sample_.end(), isText) || sample_.empty()) {
+  // A byte-order mark starts some text written on Windows; it is no part
+  // of the text.
+  constexpr std::array<std::uint8_t, 3> ByteOrderMark = {0xEF, 0xBB, 0xBF};
+  std::span<const std::uint8_t> sample = sample_;
+  if (sample.size() >= ByteOrderMark.size() &&
+      std::equal(ByteOrderMark.begin(), ByteOrderMark.end(), sample.begin())) {
+    sample = sample.subspan(ByteOrderMark.size());
+  }
+  if (sample.empty() || !isTextSample(sample)) {
     kind_ = InputKind::Encoding;
     scanner_.feed(sample_);
   } else {
-    // Base64 when the first line with anything on it is Base64 alone (as
-    // far as the sample goes); PEM otherwise, text around blocks included.
-    const std::string_view sample(reinterpret_cast<const char*>(sample_.data()), sample_.size());
-    std::size_t start = 0;
-    while (start < sample.size() &&
-           (isBlank(static_cast<std::uint8_t>(sample[start])) || sample[start] == '\n')) {
-      ++start;
-    }
-    const std::string_view first = trimmed(sample.substr(start, sample.find('\n', start) - start));
-    const bool base64 = !first.empty() && std::all_of(first.begin(), first.end(), [](char c) {
-      return detail::base64Value(static_cast<unsigned char>(c)) != detail::NotInAlphabet;
-    });
+    // Base64 when the first line with anything on it is Base64 alone and
+    // no PEM block begins (as far as the sample goes); PEM otherwise, text
+    // around blocks included, such as a title line of letters alone
+    // ("GlobalSign") before the first block.
+    const std::string_view text(reinterpret_cast<const char*>(sample.data()), sample.size());
+    const std::size_t start = text.find_first_not_of(" \t\r\n");
+    const std::string_view first =
+        start == std::string_view::npos
+            ? std::string_view{}
+            : trimmed(text.substr(start, text.find('\n', start) - start));
+    const bool blockBegins = text.starts_with(BeginMarker) ||
+                             text.find("\n" + std::string(BeginMarker)) != std::string_view::npos;
+    const bool base64 =
+        !first.empty() && !blockBegins && std::all_of(first.begin(), first.end(), [](char c) {
+          return detail::base64Value(static_cast<unsigned char>(c)) != detail::NotInAlphabet;
+        });
     kind_ = base64 ? InputKind::Base64 : InputKind::Pem;
-    text(sample_);
+    this->text(sample);
   }
   sample_.clear();
   sample_.shrink_to_fit();
@@ -126,7 +195,13 @@ void InputScanner::endLine() {
     }
     inBlock_ = false;
   } else if (inBlock_ && !skipping_) {
-    if (length > MaxLineKept) {
+    if (!blockData_ && line.starts_with(ProcType) &&
+        line.find("ENCRYPTED") != std::string_view::npos) {
+      // A key encrypted the old way (RFC 1421): what follows is no BER.
+      textFault(0,
+                "the PEM block is encrypted (Proc-Type: 4,ENCRYPTED), so what it holds "
+                "cannot be read");
+    } else if (length > MaxLineKept) {
       textFault(0, "the line is longer than " + std::to_string(MaxLineKept) +
                        " characters, which no PEM block has");
     } else if (blockData_ || (!line.empty() && line.find(':') == std::string_view::npos)) {

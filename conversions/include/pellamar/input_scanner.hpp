@@ -42,7 +42,8 @@ class InputSink : public ScanSink {
 class InputScanner {
  public:
   // The octets looked at to tell text from BER: any BER encoding has an
-  // octet outside printable ASCII among its first few.
+  // octet among its first few that is not text (printable ASCII, a blank,
+  // a line end, or a character in UTF-8 other than a control).
   static constexpr std::size_t KindSample = 512;
   // Only the start of a line outside PEM blocks is kept, enough for any
   // BEGIN line; a PEM block's lines are at most 64 or 76 characters.
