@@ -150,6 +150,43 @@ program=timeout expect device_without_end 1 "" \
   "pellamar-cli: /dev/zero: offset 0: end-of-contents octets stand where no indefinite length is open" \
   10 "$cli" scan /dev/zero
 
+# A file that cannot be read fails the run; the others are still read.
+printf '\x30\x03\x06\x01\x2A' >good.der
+expect missing_file_and_a_good_one 1 "good.der:
+       2  d=1  1.2  member-body (ISO Member Body)" \
+  "pellamar-cli: nonexistent.der: No such file or directory" scan nonexistent.der good.der
+expect_write_failure scan_to_full_disk full scan good.der
+# Base64 without armour: lines ended by CRLF, and padding where no octet
+# is open.
+input=$'MAYGASoG\r\nASs=\r\n' expect base64_with_crlf 0 "(standard input):
+       2  d=1  1.2  member-body (ISO Member Body)
+       5  d=1  1.3  org (ORG)" "" scan
+input=$'BgEr=\n' expect base64_with_extra_padding 1 "(standard input):
+       0  d=0  1.3  org (ORG)" \
+  'pellamar-cli: (standard input):1:5: the padding character "=" stands where no octet is open' scan
+
+# An OCTET STRING that holds 1.2.3.4.5, cut short: found, and the fault
+# placed in its block, whether the block has its END line or not.
+printf -- '-----BEGIN A-----\nMAwECjAGBgQqAwQFBQ==\n-----END A-----\n-----BEGIN B-----\nBgEr\n-----END B-----\n' >cut.pem
+expect first_block_cut_short 1 "cut.pem, block 1 (A):
+       6  d=3  1.2.3.4.5
+cut.pem, block 2 (B):
+       0  d=0  1.3  org (ORG)" \
+  "pellamar-cli: cut.pem: block 1, offset 12: the input ends inside the element that starts here" \
+  scan cut.pem
+head -n 2 cut.pem >no-end.pem
+expect block_without_end 1 "no-end.pem, block 1 (A):
+       6  d=3  1.2.3.4.5" \
+  "pellamar-cli: no-end.pem:3: the input ends inside the PEM block that begins at line 1" \
+  scan no-end.pem
+
+# A key encrypted the old way holds no BER to read: said so, not taken
+# for damaged BER.
+openssl genrsa -traditional -aes128 -passout pass:x 512 2>/dev/null >encrypted.pem
+expect encrypted_key 1 "" \
+  "pellamar-cli: encrypted.pem:2: the PEM block is encrypted (Proc-Type: 4,ENCRYPTED), so what it holds cannot be read" \
+  scan encrypted.pem
+
 # What people and scripts see.
 expect for_people 1 "nested.ber:
        9  d=4  relative 8571.3
