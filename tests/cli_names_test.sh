@@ -100,6 +100,16 @@ expect ambiguous_among_exactly_three 1 "" \
 program=bash expect json_lists_every_name 0 "first second" "" \
   -c '"$0" encode --json --names --names-file "$1" 1.2.6 | python3 -c "import json, sys
 print(\" \".join(name[\"name\"] for name in json.load(sys.stdin)[\"names\"]))"' "$cli" "$work/triple.names"
+# A name from another source than OpenSSL is its own long name; its file
+# and description come with it.
+printf '1.2.7\tMY-MIB::mine\twhat it is\n' >"$work/described.names"
+program=bash expect json_name_fields 0 \
+  "MY-MIB::mine MY-MIB::mine names file $work/described.names what it is" "" \
+  -c '"$0" encode --json --names-file "$1" 1.2.7 | python3 -c "import json, sys
+item = json.load(sys.stdin)
+name = item[\"names\"][0]
+print(item[\"name\"], item[\"long_name\"], name[\"source\"], name[\"file\"], name[\"description\"])"' \
+  "$cli" "$work/described.names"
 expect names_file_missing 0 "1.3.6.1.4.1.99999.1 keptName
   named path       $under_enterprises keptName(1) }
   names file       keptName ($work/config/pellamar/names)" \

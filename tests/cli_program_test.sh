@@ -144,8 +144,11 @@ pellamar-cli: 4:1: warning: --lenient reads this as \"0.2.840.113549\", but read
   -c '"$0" encode --lenient --tsv "$@" | cut -f1,2' "$cli" \
   2.16.8x40.1 5 .1.3.6.1 urn:oid:1.2.840.113549
 expect lenient_columns 1 "" "pellamar-cli: 1:7: The arc 4294967296 at position 7 is larger than 2147483647.
-pellamar-cli: 2:5: The arc -5 at position 5 is negative; arcs are whole numbers from 0 up." \
-  encode --lenient "  1.2.4294967296" "1.2.-5"
+pellamar-cli: 2:5: The arc -5 at position 5 is negative; arcs are whole numbers from 0 up.
+pellamar-cli: 3:5: The arc 123456789012345678901234 at position 5 is larger than 2147483647." \
+  encode --lenient "  1.2.4294967296" "1.2.-5" "1.2.123456789012345678901234"
+# Value notation without arcs: the fault is placed at the closing brace.
+expect braces_without_arcs 1 "" "pellamar-cli: 1:3: The identifier has no arcs." encode "{ }"
 # Columns count characters, however many bytes each takes.
 expect lenient_column_after_wide_characters 1 "" \
   "pellamar-cli: 1:8: The arc 99999999999 at position 8 is larger than 2147483647." \
