@@ -8,6 +8,7 @@
 
 #include "line_source.hpp"
 #include "name_query.hpp"
+#include "pellamar/json.hpp"
 #include "pellamar/readers.hpp"
 #include "pellamar/relative_oid.hpp"
 #include "pellamar/writers.hpp"
@@ -34,9 +35,6 @@ std::string dotted(const ObjectIdentifier& identifier) {
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
-
-// JSON escapes take up to six characters a byte.
-constexpr std::size_t JsonEscapeFactor = 6;
 
 // The room one item's results take at most, besides the item, its names
 // and its identifier: every form of the largest identifier, and the labels
@@ -90,39 +88,8 @@ class ResultWriter {
     at_ = out;
   }
 
-  // A JSON string (RFC 8259) of `text`: quotes, backslashes and controls
-  // escaped, and any byte that is not UTF-8 as U+FFFD.
   void putJsonString(std::string_view text) {
-    char* out = reserve(text.size() * JsonEscapeFactor + 2);
-    *out++ = '"';
-    for (std::size_t index = 0; index < text.size();) {
-      const auto c = static_cast<unsigned char>(text[index]);
-      if (c >= 0x80) {
-        const std::size_t length = characterLength(text, index);
-        if (length > 1) {
-          std::memcpy(out, text.data() + index, length);
-          out += length;
-        } else {
-          out = std::copy_n("\\ufffd", 6, out);
-        }
-        index += length;
-        continue;
-      }
-      if (c == '"' || c == '\\') {
-        *out++ = '\\';
-        *out++ = static_cast<char>(c);
-      } else if (c < 0x20) {
-        constexpr std::string_view hex = "0123456789abcdef";
-        out = std::copy_n("\\u00", 4, out);
-        *out++ = hex[c >> 4];
-        *out++ = hex[c & 0x0F];
-      } else {
-        *out++ = static_cast<char>(c);
-      }
-      ++index;
-    }
-    *out++ = '"';
-    at_ = out;
+    at_ = pellamar::writeJsonString(reserve(pellamar::jsonStringBound(text.size())), text);
   }
 
   void putJsonField(std::string_view key, std::string_view value) {
@@ -718,7 +685,7 @@ void ItemConverter::writeJson(const ItemText& item, long number,
   if (naming.owner) {
     namesLength += naming.owner->name.size() + 64;
   }
-  const std::size_t size = (item.text.size() + namesLength) * JsonEscapeFactor + FormsRoom;
+  const std::size_t size = pellamar::jsonStringBound(item.text.size() + namesLength) + FormsRoom;
   ResultWriter out(output_.room(size), size);
   out.put("{\"line\":");
   out.put(std::to_string(number));

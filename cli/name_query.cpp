@@ -3,25 +3,14 @@
 #include <cstdio>
 
 #include "item_text.hpp"
+#include "pellamar/json.hpp"
 #include "pellamar/readers.hpp"
 #include "pellamar/writers.hpp"
 
 std::string jsonString(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      constexpr std::string_view hex = "0123456789abcdef";
-      out += "\\u00";
-      out += hex[static_cast<unsigned char>(c) >> 4];
-      out += hex[static_cast<unsigned char>(c) & 0x0F];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
+  std::string out;
+  pellamar::appendJsonString(out, text);
+  return out;
 }
 
 namespace {

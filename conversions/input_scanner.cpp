@@ -6,6 +6,7 @@
 
 #include "base64_table.hpp"
 #include "character_names.hpp"
+#include "pellamar/utf8.hpp"
 
 namespace pellamar {
 
@@ -26,57 +27,25 @@ bool isText(std::uint8_t c) {
   return (c >= 0x20 && c < 0x7F) || c == '\n' || isBlank(c);
 }
 
-// How many octets the UTF-8 character at the start of `octets` takes, if
-// it is well formed and not a C1 control; 0 if not. One cut short by the
-// end of `octets` counts, as a sample may end inside a character.
-std::size_t textCharacter(std::span<const std::uint8_t> octets) {
-  const std::uint8_t lead = octets[0];
-  if (lead < 0x80) {
-    return isText(lead) ? 1 : 0;
-  }
-  // The range of the second octet after each lead, which leaves out
-  // overlong forms, surrogates, code points past U+10FFFF and C1 controls.
-  std::size_t size = 0;
-  std::uint8_t low = 0x80;
-  std::uint8_t high = 0xBF;
-  if (lead == 0xC2) {
-    size = 2;
-    low = 0xA0;
-  } else if (lead > 0xC2 && lead <= 0xDF) {
-    size = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    size = 3;
-    low = lead == 0xE0 ? 0xA0 : 0x80;
-    high = lead == 0xED ? 0x9F : 0xBF;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    size = 4;
-    low = lead == 0xF0 ? 0x90 : 0x80;
-    high = lead == 0xF4 ? 0x8F : 0xBF;
-  } else {
-    return 0;
-  }
-  for (std::size_t at = 1; at < size; ++at) {
-    if (at == octets.size()) {
-      return at;
-    }
-    const std::uint8_t octet = octets[at];
-    if (at == 1 ? octet < low || octet > high : octet < 0x80 || octet > 0xBF) {
-      return 0;
-    }
-  }
-  return size;
-}
-
 // Whether `octets` are text: printable ASCII, blanks and line ends, and
-// other characters in UTF-8 ("Müller" in `openssl x509 -text` output).
-// Any BER encoding has an octet that is none of these among its first.
+// other characters in UTF-8 ("Müller" in `openssl x509 -text` output), C1
+// controls (U+0080 to U+009F) apart. Any BER encoding has an octet that is
+// none of these among its first. A sample may end inside a character.
 bool isTextSample(std::span<const std::uint8_t> octets) {
-  while (!octets.empty()) {
-    const std::size_t size = textCharacter(octets);
-    if (size == 0) {
+  const std::string_view text(reinterpret_cast<const char*>(octets.data()), octets.size());
+  const auto continues = [](char c) { return (static_cast<std::uint8_t>(c) & 0xC0U) == 0x80; };
+  for (std::size_t at = 0; at < text.size();) {
+    const auto lead = static_cast<std::uint8_t>(text[at]);
+    const std::size_t length = lead < 0x80 ? (isText(lead) ? 1 : 0) : utf8CharacterLength(text, at);
+    if (length == 0) {
+      constexpr std::size_t LongestCharacter = 4;
+      return lead >= 0xC2 && lead <= 0xF4 && text.size() - at < LongestCharacter &&
+             std::all_of(text.begin() + static_cast<std::ptrdiff_t>(at) + 1, text.end(), continues);
+    }
+    if (lead == 0xC2 && static_cast<std::uint8_t>(text[at + 1]) < 0xA0) {
       return false;
     }
-    octets = octets.subspan(std::min(size, octets.size()));
+    at += length;
   }
   return true;
 }

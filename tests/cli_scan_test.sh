@@ -187,6 +187,13 @@ expect encrypted_key 1 "" \
   "pellamar-cli: encrypted.pem:2: the PEM block is encrypted (Proc-Type: 4,ENCRYPTED), so what it holds cannot be read" \
   scan encrypted.pem
 
+# JSON is valid UTF-8 whatever a file's name holds.
+cp good.der $'bad\xffname.der'
+program=bash expect json_of_a_name_that_is_no_utf8 0 '"bad\ufffdname.der"' "" \
+  -c '"$0" scan --json "$1" | python3 -c "import json, sys
+print(json.dumps(json.loads(sys.stdin.buffer.read().decode(\"utf-8\"))[\"file\"]))"' \
+  "$cli" $'bad\xffname.der'
+
 # What people and scripts see.
 expect for_people 1 "nested.ber:
        9  d=4  relative 8571.3

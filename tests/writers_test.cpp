@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "pellamar/json.hpp"
 #include "test_support.hpp"
 
 namespace pellamar {
@@ -169,6 +170,43 @@ INSTANTIATE_TEST_SUITE_P(Identifiers, HasUuidTest,
                                          UuidCase{"UuidRootAlone", {0x69}, false},
                                          UuidCase{"OtherRoot", {0x6A, 0x05}, false}),
                          rowName<UuidCase>);
+
+// Text from outside as a JSON string: always valid UTF-8 JSON, each octet
+// that is no part of a well-formed character replaced on its own.
+struct JsonCase {
+  const char* name;
+  std::string text;
+  std::string json;
+};
+
+class JsonStringTest : public testing::TestWithParam<JsonCase> {};
+
+TEST_P(JsonStringTest, IsValidUtf8Json) {
+  std::string written = "x";
+  appendJsonString(written, GetParam().text);
+  EXPECT_EQ(written, "x" + GetParam().json);
+  EXPECT_LE(written.size() - 1, jsonStringBound(GetParam().text.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, JsonStringTest,
+    testing::Values(JsonCase{"Empty", "", "\"\""},
+                    JsonCase{"QuoteAndBackslash", "a\"b\\c", "\"a\\\"b\\\\c\""},
+                    JsonCase{"Controls", std::string("\0\x1B\x1F\x7F ~", 6),
+                             "\"\\u0000\\u001b\\u001f\\u007f ~\""},
+                    JsonCase{"Utf8KeptAsItIs", "M\xC3\xBCller \xE2\x80\xAE \xF0\x9F\x98\x80",
+                             "\"M\xC3\xBCller \xE2\x80\xAE \xF0\x9F\x98\x80\""},
+                    JsonCase{"ByteThatIsNoUtf8", "bad\xFFname", "\"bad\\ufffdname\""},
+                    JsonCase{"OverlongForm", "\xC0\x80", "\"\\ufffd\\ufffd\""},
+                    JsonCase{"Surrogate", "\xED\xA0\x80", "\"\\ufffd\\ufffd\\ufffd\""},
+                    JsonCase{"LastCodePoint", "\xF4\x8F\xBF\xBF", "\"\xF4\x8F\xBF\xBF\""},
+                    JsonCase{"PastTheLastCodePoint", "\xF4\x90\x80\x80",
+                             "\"\\ufffd\\ufffd\\ufffd\\ufffd\""},
+                    JsonCase{"CutShortAtTheEnd", "a\xE2\x82", "\"a\\ufffd\\ufffd\""},
+                    JsonCase{"LowestOfThreeOctets", "\xE0\xA0\x80", "\"\xE0\xA0\x80\""},
+                    JsonCase{"AllControlsAtTheBound", std::string(4, '\x01'),
+                             "\"\\u0001\\u0001\\u0001\\u0001\""}),
+    rowName<JsonCase>);
 
 }  // namespace
 }  // namespace pellamar
