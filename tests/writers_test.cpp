@@ -198,6 +198,8 @@ INSTANTIATE_TEST_SUITE_P(
                              "\"M\xC3\xBCller \xE2\x80\xAE \xF0\x9F\x98\x80\""},
                     JsonCase{"ByteThatIsNoUtf8", "bad\xFFname", "\"bad\\ufffdname\""},
                     JsonCase{"OverlongForm", "\xC0\x80", "\"\\ufffd\\ufffd\""},
+                    JsonCase{"OverlongOfThreeOctets", "\xE0\x9F\xBF", "\"\\ufffd\\ufffd\\ufffd\""},
+                    JsonCase{"SecondOctetBelowItsRange", "\xC3\x7F", "\"\\ufffd\\u007f\""},
                     JsonCase{"Surrogate", "\xED\xA0\x80", "\"\\ufffd\\ufffd\\ufffd\""},
                     JsonCase{"LastCodePoint", "\xF4\x8F\xBF\xBF", "\"\xF4\x8F\xBF\xBF\""},
                     JsonCase{"PastTheLastCodePoint", "\xF4\x90\x80\x80",
