@@ -114,8 +114,11 @@ void InputScanner::decide() {
         start == std::string_view::npos
             ? std::string_view{}
             : trimmed(text.substr(start, text.find('\n', start) - start));
-    const bool blockBegins = text.starts_with(BeginMarker) ||
-                             text.find("\n" + std::string(BeginMarker)) != std::string_view::npos;
+    bool blockBegins = false;
+    for (std::size_t at = text.find(BeginMarker); at != std::string_view::npos && !blockBegins;
+         at = text.find(BeginMarker, at + 1)) {
+      blockBegins = at == 0 || text[at - 1] == '\n';
+    }
     const bool base64 =
         !first.empty() && !blockBegins && std::all_of(first.begin(), first.end(), [](char c) {
           return detail::base64Value(static_cast<unsigned char>(c)) != detail::NotInAlphabet;
