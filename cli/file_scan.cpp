@@ -16,6 +16,7 @@
 #include "output_block.hpp"
 #include "pellamar/input_scanner.hpp"
 #include "pellamar/relative_oid.hpp"
+#include "pellamar/visible_text.hpp"
 #include "pellamar/writers.hpp"
 
 namespace {
@@ -47,7 +48,7 @@ std::string dottedOf(IdentifierTag tag, const pellamar::ObjectIdentifier& conten
 }
 
 // What is shown of an identifier, found once for each distinct one, and
-// how often it was found.
+// how often it was found. Its names are escaped, but in JSON.
 struct Shown {
   IdentifierTag tag = IdentifierTag::ObjectIdentifier;
   std::size_t count = 0;
@@ -69,6 +70,7 @@ class ScanPrinter final : public pellamar::InputSink {
 
   void startFile(std::string_view file) {
     file_ = file;
+    shownFile_ = pellamar::visible(file);
     blockStarted(0, {});
   }
   bool faultFree() const { return faultFree_; }
@@ -76,10 +78,11 @@ class ScanPrinter final : public pellamar::InputSink {
   void blockStarted(std::size_t number, std::string_view label) override {
     block_ = number;
     label_ = label;
+    shownLabel_ = pellamar::visible(label);
     headed_ = false;
     // The fields every line of the block starts with.
-    tsvPrefix_ = std::string(file_) + '\t' + (block_ > 0 ? std::to_string(block_) : "") + '\t' +
-                 label_ + '\t';
+    tsvPrefix_ =
+        shownFile_ + '\t' + (block_ > 0 ? std::to_string(block_) : "") + '\t' + shownLabel_ + '\t';
   }
 
   void found(const FoundIdentifier& identifier) override {
@@ -102,9 +105,9 @@ class ScanPrinter final : public pellamar::InputSink {
     switch (options_.format) {
       case OutputFormat::Human:
         if (!headed_) {
-          line = std::string(file_);
+          line = shownFile_;
           if (block_ > 0) {
-            line += ", block " + std::to_string(block_) + " (" + label_ + ")";
+            line += ", block " + std::to_string(block_) + " (" + shownLabel_ + ")";
           }
           line += ":\n";
           headed_ = true;
@@ -252,6 +255,13 @@ class ScanPrinter final : public pellamar::InputSink {
           (own.empty() || own.front().source->kind != SourceKind::Enterprises)) {
         shown.owner = description_.owner->name;
       }
+      // Names come from files: people and fields see them escaped, JSON
+      // escapes them its own way.
+      if (options_.format != OutputFormat::Json) {
+        shown.name = pellamar::visible(shown.name);
+        shown.shown = pellamar::visible(shown.shown);
+        shown.owner = pellamar::visible(shown.owner);
+      }
     }
     return shown;
   }
@@ -297,6 +307,9 @@ class ScanPrinter final : public pellamar::InputSink {
   std::string_view file_;
   std::size_t block_ = 0;
   std::string label_;
+  // The file's name and the block's label as people and fields see them.
+  std::string shownFile_;
+  std::string shownLabel_;
   bool headed_ = false;
   bool faultFree_ = true;
   std::string tsvPrefix_;

@@ -11,6 +11,7 @@
 #include "pellamar/json.hpp"
 #include "pellamar/readers.hpp"
 #include "pellamar/relative_oid.hpp"
+#include "pellamar/visible_text.hpp"
 #include "pellamar/writers.hpp"
 
 namespace {
@@ -71,21 +72,28 @@ class ResultWriter {
         pellamar::write(identifier, forms, separator, {at_, static_cast<std::size_t>(end_ - at_)});
   }
 
+  // Text from outside, escaped; it takes at most VisibleExpansion
+  // characters of room for each octet.
+  void putVisible(std::string_view text) {
+    at_ = pellamar::writeVisible(reserve(pellamar::VisibleExpansion * text.size()), text);
+  }
+
   // The item with every run of blanks, tabs and other breaks made one
-  // blank, so that a field never holds a tab or a line break.
+  // blank, and what is left escaped, so that a field never holds a tab or
+  // a line break.
   void putField(std::string_view text) {
-    char* out = reserve(text.size());
+    field_.clear();
     bool inBlanks = false;
     for (const char c : text) {
       const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
       if (!blank) {
-        *out++ = c;
+        field_ += c;
       } else if (!inBlanks) {
-        *out++ = ' ';
+        field_ += ' ';
       }
       inBlanks = blank;
     }
-    at_ = out;
+    putVisible(field_);
   }
 
   void putJsonString(std::string_view text) {
@@ -124,21 +132,26 @@ class ResultWriter {
 
   char* at_;
   char* end_;
+  std::string field_;
 };
 
 }  // namespace
 
+// Messages quote items, file names and names read from files: each is
+// written with what could control the terminal escaped.
 void Diagnostics::report(long number, int column, std::string_view message, bool warning) {
-  std::fprintf(stream_, "pellamar-cli: %ld:%d: %s%.*s\n", number, column,
-               warning ? "warning: " : "", static_cast<int>(message.size()), message.data());
+  std::fprintf(stream_, "pellamar-cli: %ld:%d: %s%s\n", number, column, warning ? "warning: " : "",
+               pellamar::visible(message, pellamar::Backslash::Kept).c_str());
 }
 
 void Diagnostics::error(const std::string& message) {
-  std::fprintf(stream_, "pellamar-cli: %s\n", message.c_str());
+  std::fprintf(stream_, "pellamar-cli: %s\n",
+               pellamar::visible(message, pellamar::Backslash::Kept).c_str());
 }
 
 void Diagnostics::warn(const std::string& message) {
-  std::fprintf(stream_, "pellamar-cli: warning: %s\n", message.c_str());
+  std::fprintf(stream_, "pellamar-cli: warning: %s\n",
+               pellamar::visible(message, pellamar::Backslash::Kept).c_str());
 }
 
 ItemConverter::ItemConverter(const ConversionOptions& options, OutputBlock& output,
@@ -211,7 +224,7 @@ std::optional<Failure> ItemConverter::readName(const ItemText& item, ObjectIdent
   const std::string_view text = item.text;
   // A name that no table holds is not copied into the message when it
   // holds characters that would act on the terminal or hide what follows.
-  if (const std::size_t unprintable = firstUnprintable(text); unprintable < text.size()) {
+  if (const std::size_t unprintable = pellamar::firstEscaped(text); unprintable < text.size()) {
     pellamar::ErrorPlace place =
         placeOf(Error(pellamar::ErrorCode::NotInIdentifier, unprintable, 1), item);
     place.character.front() = static_cast<char>(std::toupper(place.character.front()));
@@ -535,7 +548,7 @@ std::string ItemConverter::namingLines(const Naming& naming) {
   };
   std::string lines;
   if (naming.pathFromSources) {
-    lines += line("named path", naming.namedPath);
+    lines += line("named path", pellamar::visible(naming.namedPath));
   }
   if (naming.beyondOpenSsl) {
     const auto& names = naming.nearest.names;
@@ -553,8 +566,10 @@ std::string ItemConverter::namingLines(const Naming& naming) {
       }
       if (!text.empty()) {
         const NameSource& source = *names[first].source;
-        lines += line(kindName(source.kind),
-                      source.path.empty() ? text : text + " (" + source.path + ")");
+        text = pellamar::visible(text);
+        lines +=
+            line(kindName(source.kind),
+                 source.path.empty() ? text : text + " (" + pellamar::visible(source.path) + ")");
       }
       first = end;
     }
@@ -562,14 +577,14 @@ std::string ItemConverter::namingLines(const Naming& naming) {
   if (naming.owner) {
     const std::string enterprise = naming.owner->dotted();
     const std::string arc = enterprise.substr(enterprise.rfind('.') + 1);
-    lines += line("enterprise", arc + " " + std::string(naming.owner->name));
+    lines += line("enterprise", arc + " " + pellamar::visible(naming.owner->name));
   }
   return lines;
 }
 
 void ItemConverter::writeHuman(const ObjectIdentifier& identifier) {
   const Naming& naming = namingOf(identifier);
-  const std::string label = naming.nearest.label();
+  const std::string label = pellamar::visible(naming.nearest.label());
   const std::string lines = namingLines(naming);
   const std::size_t size = label.size() + lines.size() + FormsRoom;
   ResultWriter out(output_.room(size), size);
@@ -614,11 +629,14 @@ void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& ident
   const std::string instance =
       name != nullptr && !own ? name->instance(naming->nearest.arcsBelow) : std::string();
   const std::size_t size =
-      item.text.size() + FormsRoom +
-      (naming == nullptr ? 0
-                         : 2 * naming->namedPath.size() + instance.size() +
-                               (name != nullptr ? name->module.size() + name->name.size() : 0) +
-                               (naming->owner ? naming->owner->name.size() : 0));
+      FormsRoom +
+      pellamar::VisibleExpansion *
+          (item.text.size() +
+           (naming == nullptr
+                ? 0
+                : 2 * naming->namedPath.size() + instance.size() +
+                      2 * (name != nullptr ? name->module.size() + name->name.size() : 0) +
+                      (naming->owner ? naming->owner->name.size() : 0)));
   ResultWriter out(output_.room(size), size);
   if (blankFree_) {
     out.put(item.text);
@@ -632,13 +650,13 @@ void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& ident
   } else {
     out.put(identifier, Form::Dotted);
   }
-  // A name as its field writes it, "IF-MIB::ifDescr"; names hold no tab.
+  // A name as its field writes it, "IF-MIB::ifDescr".
   const auto putName = [&out](const Name& written) {
     if (!written.module.empty()) {
-      out.put(written.module);
+      out.putVisible(written.module);
       out.put("::");
     }
-    out.put(written.name);
+    out.putVisible(written.name);
   };
   if (naming != nullptr) {
     out.put('\t');
@@ -655,7 +673,7 @@ void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& ident
     if (name != nullptr && !own) {
       putName(*name);
       out.put('.');
-      out.put(instance);
+      out.putVisible(instance);
     }
     out.put('\t');
     if (name != nullptr) {
@@ -663,10 +681,10 @@ void ItemConverter::writeTsv(const ItemText& item, const ObjectIdentifier& ident
     }
     out.put('\t');
     if (naming->owner) {
-      out.put(naming->owner->name);
+      out.putVisible(naming->owner->name);
     }
     out.put('\t');
-    out.put(naming->namedPath);
+    out.putVisible(naming->namedPath);
   }
   out.put('\n');
   output_.commit(out.end());

@@ -143,8 +143,9 @@ class ItemConverter {
   bool lineAtATime_;
   bool firstItem_ = true;
   bool quotingAdvised_ = false;
-  // The item being converted holds no blank or tab, so it is written as it
-  // is into a field.
+  // The item being converted is of a form that holds nothing but printable
+  // ASCII without blanks or backslashes, so it is written as it is into a
+  // field.
   bool blankFree_ = false;
   // The item's own text when it is the identifier's dotted text, so that
   // naming need not write it again; otherwise empty.

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "item_text.hpp"
+#include "pellamar/characters.hpp"
 
 namespace {
 
@@ -27,7 +27,7 @@ std::string_view withoutCarriageReturn(std::string_view text) {
 }
 
 [[gnu::noinline]] bool isTooLong(std::string_view text) {
-  return characterCount(text) > LineSource::MaxLineLength;
+  return pellamar::characterCount(text) > LineSource::MaxLineLength;
 }
 
 // Whether reading `fd` now would wait: nothing has arrived yet, and the

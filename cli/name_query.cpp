@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
-#include "item_text.hpp"
+#include "pellamar/characters.hpp"
 #include "pellamar/json.hpp"
 #include "pellamar/readers.hpp"
+#include "pellamar/visible_text.hpp"
 #include "pellamar/writers.hpp"
 
 std::string jsonString(std::string_view text) {
@@ -21,11 +22,11 @@ void printName(const Name& name, OutputFormat format) {
   std::string line;
   switch (format) {
     case OutputFormat::Human:
-      line = dotted + " " + name.shown() + " (" + kind + ")";
+      line = dotted + " " + pellamar::visible(name.shown()) + " (" + kind + ")";
       break;
     case OutputFormat::Tsv:
-      line = dotted + "\t" + name.qualified() + "\t" + kind + "\t" + name.source->path + "\t" +
-             std::string(name.description);
+      line = dotted + "\t" + pellamar::visible(name.qualified()) + "\t" + kind + "\t" +
+             pellamar::visible(name.source->path) + "\t" + pellamar::visible(name.description);
       break;
     case OutputFormat::Json:
       line = "{\"identifier\":" + jsonString(dotted) + ",\"name\":" + jsonString(name.qualified()) +
@@ -71,7 +72,7 @@ void printSources(const NameDatabase& database, OutputFormat format) {
         continue;
       }
       found = true;
-      const std::string path = source.path.empty() ? "built in" : source.path;
+      const std::string path = source.path.empty() ? "built in" : pellamar::visible(source.path);
       const std::string kindText(kindName(kind));
       if (format == OutputFormat::Tsv) {
         std::printf("%s\t%zu\t%s\n", kindText.c_str(), source.names, path.c_str());
@@ -123,10 +124,10 @@ bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands, 
           // An operand that starts as a number was meant as an identifier;
           // one that holds controls is described by its characters.
           const bool named = !operand.empty() && (operand.front() < '0' || operand.front() > '9') &&
-                             firstUnprintable(operand) == operand.size();
+                             pellamar::firstEscaped(operand) == operand.size();
           diagnostics.report(
               number, 1,
-              !named ? pellamar::describe(*error, operand, pellamar::latin1Place(*error, operand))
+              !named ? pellamar::describe(*error, operand, pellamar::utf8Place(*error, operand))
               : reading.candidates.size() > 1
                   ? "The name \"" + operand +
                         "\" is ambiguous; give the qualified name or the identifier instead."

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "base64_table.hpp"
-#include "character_names.hpp"
+#include "pellamar/characters.hpp"
 #include "pellamar/utf8.hpp"
 
 namespace pellamar {
@@ -18,6 +18,8 @@ constexpr std::string_view MarkerClose = "-----";
 constexpr std::string_view ProcType = "Proc-Type:";
 constexpr int GroupCharacters = 4;
 constexpr int BitsPerCharacter = 6;
+// The most octets of one UTF-8 character (RFC 3629).
+constexpr std::size_t MaxCharacterOctets = 4;
 
 bool isBlank(std::uint8_t c) {
   return c == ' ' || c == '\t' || c == '\r';
@@ -139,7 +141,12 @@ void InputScanner::text(std::span<const std::uint8_t> octets) {
       continue;
     }
     ++column_;
-    if (kind_ == InputKind::Base64) {
+    if (!unnamed_.empty()) {
+      unnamed_ += static_cast<char>(c);
+      if (unnamed_.size() == MaxCharacterOctets) {
+        reportUnnamed();
+      }
+    } else if (kind_ == InputKind::Base64) {
       if (!skipping_ && !isBlank(c)) {
         base64(c, column_);
       }
@@ -150,6 +157,9 @@ void InputScanner::text(std::span<const std::uint8_t> octets) {
 }
 
 void InputScanner::endLine() {
+  if (!unnamed_.empty()) {
+    reportUnnamed();
+  }
   if (kind_ != InputKind::Pem) {
     return;
   }
@@ -209,7 +219,18 @@ void InputScanner::beginBlock(std::string_view label) {
 bool InputScanner::base64(std::uint8_t character, std::uint64_t column) {
   const int value = detail::base64Value(character);
   if (value == detail::NotInAlphabet) {
-    textFault(column, detail::nameCharacter(character) + " is not a Base64 character");
+    if (kind_ == InputKind::Pem) {
+      // The line is whole, and the character's place in it, after Base64
+      // characters and blanks alone, is its column.
+      textFault(column, nameCharacterAt(lineText_, column - 1) + " is not a Base64 character");
+    } else {
+      stopDecoding();
+      unnamed_.assign(1, static_cast<char>(character));
+      unnamedColumn_ = column;
+      if (character < 0x80) {
+        reportUnnamed();
+      }
+    }
     return false;
   }
   if (value == detail::PaddingValue) {
@@ -262,15 +283,25 @@ void InputScanner::flushDecoded() {
   decoded_.clear();
 }
 
-void InputScanner::textFault(std::uint64_t column, const std::string& message) {
+void InputScanner::stopDecoding() {
   // The octets decoded before the fault are scanned; the fault cuts them,
   // and says so itself.
   if (!skipping_) {
     flushDecoded();
     scanner_.abandon();
   }
-  sink_.textFault(line_, column, message);
   skipping_ = true;
+}
+
+void InputScanner::textFault(std::uint64_t column, const std::string& message) {
+  stopDecoding();
+  sink_.textFault(line_, column, message);
+}
+
+void InputScanner::reportUnnamed() {
+  sink_.textFault(line_, unnamedColumn_,
+                  nameCharacterAt(unnamed_, 0) + " is not a Base64 character");
+  unnamed_.clear();
 }
 
 void InputScanner::finish() {

@@ -39,4 +39,17 @@ std::size_t utf8CharacterLength(std::string_view text, std::size_t index) {
   return length;
 }
 
+char32_t utf8CodePoint(std::string_view text, std::size_t index, std::size_t length) {
+  const auto lead = static_cast<std::uint8_t>(text[index]);
+  if (length == 1) {
+    return lead;
+  }
+  // The lead's own bits: 5, 4 or 3 for two, three or four octets.
+  char32_t c = lead & (0x7FU >> length);
+  for (std::size_t at = 1; at < length; ++at) {
+    c = (c << 6U) | (static_cast<std::uint8_t>(text[index + at]) & 0x3FU);
+  }
+  return c;
+}
+
 }  // namespace pellamar

@@ -179,6 +179,18 @@ expect names_needs_something 2 "" "~^pellamar-cli: names needs a pattern, --chil
 printf '1.3.6.1.4.1.99999.5 \033[31mred\tname\n' >"$work/controls.names"
 expect controls_in_names 0 "KwYBBAGGjR8F${tab}1.3.6.1.4.1.99999.5${tab}[31mred${tab}${tab}names file${tab}${tab}$under_enterprises 5 }" "" \
   decode --tsv --names --names-file "$work/controls.names" KwYBBAGGjR8F
+# Nor are its C1 controls, its format characters, such as U+202E, which
+# would show "admin\u202Egnp.exe" as "adminexe.png", or its bytes that are
+# not UTF-8: each is written as an escape, for people and in fields.
+printf '1.3.6.1.4.1.99999.3 admin\xe2\x80\xaegnp.exe Opens \xc2\x9b2J \xff here\n' >"$work/hostile.names"
+expect format_characters_in_names 0 '1.3.6.1.4.1.99999.3 admin\u202Egnp.exe
+  names file       admin\u202Egnp.exe ('"$work"'/hostile.names)' "" \
+  decode --names-file "$work/hostile.names" KwYBBAGGjR8D
+expect format_characters_in_name_fields 0 "1.3.6.1.4.1.99999.3${tab}admin\\u202Egnp.exe${tab}names file${tab}$work/hostile.names${tab}Opens \\u009B2J \\xFF here" "" \
+  names --tsv --names-file "$work/hostile.names" 'admin*'
+expect format_characters_in_a_message 1 "" \
+  'pellamar-cli: 1:1: No name or description matches "zz\x1B[2J\u202E".' \
+  names --names-file "$work/hostile.names" $'zz\e[2J\xe2\x80\xae'
 
 # A module that crashes libsmi costs that module alone, never the command;
 # names below labels that do not resolve are never given under arc 0.

@@ -194,6 +194,30 @@ program=bash expect json_of_a_name_that_is_no_utf8 0 '"bad\ufffdname.der"' "" \
 print(json.dumps(json.loads(sys.stdin.buffer.read().decode(\"utf-8\"))[\"file\"]))"' \
   "$cli" $'bad\xffname.der'
 
+# Text from files reaches the terminal and fields escaped: a label past the
+# first 512 bytes, a file name with an escape sequence and a line break, a
+# character that is not Base64, named as the character it is.
+{ printf '%600s\n' "" | tr ' ' '#'; printf -- '-----BEGIN EVIL\e]0;pwned\a\e[2J LABEL-----\nBgEr\n-----END EVIL-----\n'; } >label.pem
+expect label_escaped 0 'label.pem, block 1 (EVIL\x1B]0;pwned\x07\x1B[2J LABEL):
+       0  d=0  1.3  org (ORG)' "" scan label.pem
+expect label_escaped_in_its_field 0 "label.pem${tab}1${tab}EVIL\\x1B]0;pwned\\x07\\x1B[2J LABEL${tab}0${tab}0${tab}OID${tab}1.3${tab}ORG${tab}0${tab}${tab}" "" \
+  scan --tsv label.pem
+cp good.der $'x\e[2J\n\\.der'
+expect file_name_escaped 0 'x\x1B[2J\n\\.der:
+       2  d=1  1.2  member-body (ISO Member Body)' "" scan $'x\e[2J\n\\.der'
+expect file_name_escaped_in_its_field 0 "x\\x1B[2J\\n\\\\.der${tab}${tab}${tab}2${tab}1${tab}OID${tab}1.2${tab}member-body${tab}1${tab}${tab}" "" \
+  scan --tsv $'x\e[2J\n\\.der'
+expect file_name_escaped_in_a_message 1 "" 'pellamar-cli: no\x1B[2J\n\.der: No such file or directory' \
+  scan $'no\e[2J\n\\.der'
+printf -- '-----BEGIN A-----\nBg\xc3\xa9r\n-----END A-----\n' >letter.pem
+expect character_named_by_code_point 1 "" \
+  $'pellamar-cli: letter.pem:2:3: the character "\xc3\xa9" is not a Base64 character' scan letter.pem
+printf 'BgEr\nBg\xe2\x80\xaer\n' >override.b64
+expect format_character_named 1 "override.b64:
+       0  d=0  1.3  org (ORG)" \
+  'pellamar-cli: override.b64:2:3: the character U+202E RIGHT-TO-LEFT OVERRIDE is not a Base64 character' \
+  scan override.b64
+
 # What people and scripts see.
 expect for_people 1 "nested.ber:
        9  d=4  relative 8571.3

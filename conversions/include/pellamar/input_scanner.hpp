@@ -70,13 +70,19 @@ class InputScanner {
   void text(std::span<const std::uint8_t> octets);
   void endLine();
   void beginBlock(std::string_view label);
-  // Decodes one Base64 character, in `column`; false, having reported why
-  // and ended the block, if it is not one.
+  // Decodes one Base64 character, in `column`; false, having ended the
+  // block and reported why (or begun to, see unnamed_), if it is not one.
   bool base64(std::uint8_t character, std::uint64_t column);
+  // Reports the character that stands where Base64 should, once its octets
+  // are at hand.
+  void reportUnnamed();
   void endGroup();
   void endBase64();
   void flushDecoded();
   void textFault(std::uint64_t column, const std::string& message);
+  // Ends decoding at a fault: the octets decoded before it are scanned,
+  // and the rest of the block, or the input, passed over.
+  void stopDecoding();
 
   InputSink& sink_;
   EncodingScanner scanner_;
@@ -97,6 +103,11 @@ class InputScanner {
   int padding_ = 0;
   bool padded_ = false;
   std::vector<std::uint8_t> decoded_;
+  // In Base64 without armour, which is not kept line by line, the octets
+  // of a character that is not Base64, gathered until the character can be
+  // named: up to the four of a UTF-8 character, or the line's end.
+  std::string unnamed_;
+  std::uint64_t unnamedColumn_ = 0;
 };
 
 }  // namespace pellamar
