@@ -221,8 +221,9 @@ bool InputScanner::base64(std::uint8_t character, std::uint64_t column) {
   if (value == detail::NotInAlphabet) {
     if (kind_ == InputKind::Pem) {
       // The line is whole, and the character's place in it, after Base64
-      // characters and blanks alone, is its column.
-      textFault(column, nameCharacterAt(lineText_, column - 1) + " is not a Base64 character");
+      // characters and blanks alone, is its column: at most MaxLineKept.
+      textFault(column, nameCharacterAt(lineText_, static_cast<std::size_t>(column - 1)) +
+                            " is not a Base64 character");
     } else {
       stopDecoding();
       unnamed_.assign(1, static_cast<char>(character));
