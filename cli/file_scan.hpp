@@ -8,14 +8,9 @@
 
 #include "item_converter.hpp"
 #include "object_names.hpp"
+#include "scan_report.hpp"
 
-struct ScanOptions {
-  OutputFormat format = OutputFormat::Human;
-  // Each distinct identifier once, with the number of times it was found.
-  bool count = false;
-  // Only the identifiers that no source of names names.
-  bool unknown = false;
-};
+using pellamar::ScanOptions;
 
 // Scans each of `files` ("-" is standard input, as is an empty list),
 // writing what is found to standard output and each fault to

@@ -50,6 +50,24 @@ const std::size_t FormsRoom = [] {
   return room;
 }();
 
+// The item as a field: every run of blanks, tabs and other breaks made one
+// blank, and what is left escaped, so that a field never holds a tab or a
+// line break. At most VisibleExpansion characters for each of the item's.
+std::string itemField(std::string_view text) {
+  std::string field;
+  bool inBlanks = false;
+  for (const char c : text) {
+    const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+    if (!blank) {
+      field += c;
+    } else if (!inBlanks) {
+      field += ' ';
+    }
+    inBlanks = blank;
+  }
+  return pellamar::visible(field);
+}
+
 // Writes one item's results into the room the output block gave, and
 // never past its end.
 class ResultWriter {
@@ -78,23 +96,7 @@ class ResultWriter {
     at_ = pellamar::writeVisible(reserve(pellamar::VisibleExpansion * text.size()), text);
   }
 
-  // The item with every run of blanks, tabs and other breaks made one
-  // blank, and what is left escaped, so that a field never holds a tab or
-  // a line break.
-  void putField(std::string_view text) {
-    field_.clear();
-    bool inBlanks = false;
-    for (const char c : text) {
-      const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-      if (!blank) {
-        field_ += c;
-      } else if (!inBlanks) {
-        field_ += ' ';
-      }
-      inBlanks = blank;
-    }
-    putVisible(field_);
-  }
+  void putField(std::string_view text) { put(itemField(text)); }
 
   void putJsonString(std::string_view text) {
     at_ = pellamar::writeJsonString(reserve(pellamar::jsonStringBound(text.size())), text);
@@ -132,7 +134,6 @@ class ResultWriter {
 
   char* at_;
   char* end_;
-  std::string field_;
 };
 
 }  // namespace
@@ -462,20 +463,23 @@ void ItemConverter::writeRelative(const ItemText& item, long number,
       }
       break;
     case OutputFormat::Tsv:
-      text = std::string(item.text) + "\t" +
+      text = itemField(item.text) + "\t" +
              (encoding ? form(Form::Hex) + "\t" + form(Form::Base64) + "\t" + form(Form::DerHex) +
                              "\t" + form(Form::DerBase64)
                        : form(Form::Dotted)) +
              "\n";
       break;
-    case OutputFormat::Json:
-      text = "{\"line\":" + std::to_string(number) + ",\"item\":" + jsonString(item.text) +
+    case OutputFormat::Json: {
+      std::string itemJson;
+      pellamar::appendJsonString(itemJson, item.text);
+      text = "{\"line\":" + std::to_string(number) + ",\"item\":" + itemJson +
              ",\"relative_identifier\":\"" + form(Form::Dotted) + "\",\"contents_hex\":\"" +
              form(Form::Hex) + "\",\"contents_base64\":\"" + form(Form::Base64) +
              "\",\"der_hex\":\"" + form(Form::DerHex) + "\",\"der_base64\":\"" +
              form(Form::DerBase64) + "\",\"value_notation\":\"" + form(Form::ValueNotation) +
              "\"}\n";
       break;
+    }
   }
   output_.append(text);
 }

@@ -14,6 +14,7 @@
 #include "item_text.hpp"
 #include "object_names.hpp"
 #include "output_block.hpp"
+#include "output_format.hpp"
 #include "pellamar/error.hpp"
 #include "pellamar/object_identifier.hpp"
 #include "pellamar/readers.hpp"
@@ -21,14 +22,7 @@
 
 enum class Command { Encode, Decode };
 
-enum class OutputFormat {
-  // A few lines an item, for people.
-  Human,
-  // One line of tab-separated fields an item, for scripts.
-  Tsv,
-  // One JSON object per line an item (JSON Lines), for jq and programs.
-  Json,
-};
+using pellamar::OutputFormat;
 
 struct ConversionOptions {
   Command command = Command::Encode;

@@ -2,92 +2,17 @@
 
 #include <cstdio>
 
+#include "name_listing.hpp"
 #include "pellamar/characters.hpp"
 #include "pellamar/json.hpp"
 #include "pellamar/readers.hpp"
 #include "pellamar/visible_text.hpp"
 #include "pellamar/writers.hpp"
 
-std::string jsonString(std::string_view text) {
-  std::string out;
-  pellamar::appendJsonString(out, text);
-  return out;
-}
-
 namespace {
 
-void printName(const Name& name, OutputFormat format) {
-  const std::string dotted = name.dotted();
-  const std::string kind(kindName(name.source->kind));
-  std::string line;
-  switch (format) {
-    case OutputFormat::Human:
-      line = dotted + " " + pellamar::visible(name.shown()) + " (" + kind + ")";
-      break;
-    case OutputFormat::Tsv:
-      line = dotted + "\t" + pellamar::visible(name.qualified()) + "\t" + kind + "\t" +
-             pellamar::visible(name.source->path) + "\t" + pellamar::visible(name.description);
-      break;
-    case OutputFormat::Json:
-      line = "{\"identifier\":" + jsonString(dotted) + ",\"name\":" + jsonString(name.qualified()) +
-             ",\"source\":" + jsonString(kind) + ",\"file\":" + jsonString(name.source->path) +
-             ",\"description\":" + jsonString(name.description) + "}";
-      break;
-  }
-  std::printf("%s\n", line.c_str());
-}
-
-// What gives a user each kind of source they have none of.
-std::string_view providerOf(SourceKind kind) {
-  switch (kind) {
-    case SourceKind::UserNames:
-      return "write your own in ~/.config/pellamar/names, or give one with --names-file";
-    case SourceKind::OpenSsl:
-      return "OpenSSL's library always has them";
-    case SourceKind::Dumpasn1:
-      return "install Debian's dumpasn1 package";
-    case SourceKind::SnmpMib:
-      return "install Debian's snmp-mibs-downloader package (non-free), or put modules in "
-             "~/.snmp/mibs";
-    case SourceKind::LdapSchema:
-      return "install Debian's slapd package";
-    case SourceKind::PackagedNames:
-      return "install the pellamar-cli package";
-    case SourceKind::Enterprises:
-      return "install Debian's libwireshark-data package, or put IANA's enterprise-numbers file "
-             "in ~/.local/share/pellamar";
-  }
-  return {};
-}
-
-void printSources(const NameDatabase& database, OutputFormat format) {
-  constexpr std::array kinds = {SourceKind::UserNames,  SourceKind::OpenSsl,
-                                SourceKind::Dumpasn1,   SourceKind::SnmpMib,
-                                SourceKind::LdapSchema, SourceKind::PackagedNames,
-                                SourceKind::Enterprises};
-  for (const SourceKind kind : kinds) {
-    bool found = false;
-    for (const NameSource& source : database.sources()) {
-      if (source.kind != kind) {
-        continue;
-      }
-      found = true;
-      const std::string path = source.path.empty() ? "built in" : pellamar::visible(source.path);
-      const std::string kindText(kindName(kind));
-      if (format == OutputFormat::Tsv) {
-        std::printf("%s\t%zu\t%s\n", kindText.c_str(), source.names, path.c_str());
-      } else if (format == OutputFormat::Json) {
-        std::printf("{\"source\":%s,\"names\":%zu,\"file\":%s}\n", jsonString(kindText).c_str(),
-                    source.names, jsonString(source.path).c_str());
-      } else {
-        std::printf("%-20s %7zu names  %s\n", kindText.c_str(), source.names, path.c_str());
-      }
-    }
-    if (!found && format == OutputFormat::Human) {
-      std::printf("%-20s    none found: %s\n", std::string(kindName(kind)).c_str(),
-                  std::string(providerOf(kind)).c_str());
-    }
-  }
+void print(const std::string& lines) {
+  std::fwrite(lines.data(), 1, lines.size(), stdout);
 }
 
 }  // namespace
@@ -96,7 +21,9 @@ bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands, 
                      ObjectNames& names, Diagnostics& diagnostics) {
   const NameDatabase& database = names.database();
   if (query == NameQuery::Sources) {
-    printSources(database, format);
+    std::string lines;
+    pellamar::appendSourceLines(lines, database, format);
+    print(lines);
     // Every warning, those the sources were read with just now excepted:
     // loading them said those, but for the installed files' own.
     for (const std::string& warning : database.warnings()) {
@@ -143,9 +70,11 @@ bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands, 
       }
     }
     allFound = allFound && !found.empty();
+    std::string lines;
     for (const Name& name : found) {
-      printName(name, format);
+      pellamar::appendNameLine(lines, name, format);
     }
+    print(lines);
   }
   return allFound;
 }

@@ -8,10 +8,6 @@
 #include "item_converter.hpp"
 #include "object_names.hpp"
 
-// `text` as a JSON string: quoted, with quotes, backslashes and controls
-// escaped.
-std::string jsonString(std::string_view text);
-
 enum class NameQuery {
   // The names whose name or description matches each pattern.
   Matching,

@@ -8,6 +8,7 @@
 
 #include "name_database.hpp"
 #include "name_sources.hpp"
+#include "output_format.hpp"
 
 // Where warnings about the sources of names go.
 class Warnings {
@@ -16,13 +17,13 @@ class Warnings {
   virtual void warn(const std::string& message) = 0;
 };
 
-class ObjectNames {
+class ObjectNames final : public pellamar::NameLookup {
  public:
   // `namesFiles` are read first, before the sources the environment names
   // (see NameLocations::fromEnvironment).
   ObjectNames(Warnings& warnings, std::vector<std::string> namesFiles);
 
-  const NameDatabase& database();
+  const NameDatabase& database() override;
 
  private:
   Warnings& warnings_;
