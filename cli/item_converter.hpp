@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "item_report.hpp"
 #include "item_text.hpp"
 #include "object_names.hpp"
 #include "output_block.hpp"
@@ -20,7 +21,9 @@
 #include "pellamar/readers.hpp"
 #include "pellamar/relative_oid.hpp"
 
-enum class Command { Encode, Decode };
+using pellamar::Command;
+using pellamar::OutputBlock;
+using pellamar::OutputError;
 
 using pellamar::OutputFormat;
 
@@ -102,7 +105,6 @@ class ItemConverter {
   std::optional<std::span<const std::uint8_t>> decodeOctets(const ItemText& item, long number,
                                                             RawOctets& raw);
   bool convertRelative(const ItemText& item, long number);
-  void writeRelative(const ItemText& item, long number, const pellamar::RelativeOid& relative);
   // Reads the identifier of `item` in any form encode takes, names
   // included. `blankFree` is set when the form holds no blank or tab, so
   // that the item needs no tidying before it is written into a field.
@@ -115,27 +117,18 @@ class ItemConverter {
   void warnIfHexadecimal(const ItemText& item, long number);
   void warnIfWholeEncoding(const ItemText& item, long number, std::span<const std::uint8_t> raw);
   void fail(long number, Failure failure);
-  void write(const ItemText& item, long number, const pellamar::ObjectIdentifier& identifier);
-  void writeHuman(const pellamar::ObjectIdentifier& identifier);
-  void writeTsv(const ItemText& item, const pellamar::ObjectIdentifier& identifier);
-  void writeJson(const ItemText& item, long number, const pellamar::ObjectIdentifier& identifier);
-  // What is known of an identifier's names, for one item's output.
-  struct Naming : Description {
-    // Some name comes from a source beyond OpenSSL, so each is shown with
-    // its source.
-    bool beyondOpenSsl = false;
-  };
-  // Describes the identifier into naming_, reused from item to item.
-  const Naming& namingOf(const pellamar::ObjectIdentifier& identifier);
-  // The lines that show each source's names, the named path and the owner.
-  static std::string namingLines(const Naming& naming);
+  // Writes the results of `item`, read as `identifier`.
+  template <typename Identifier>
+  void write(const ItemText& item, long number, const Identifier& identifier) {
+    report_.write({item.text, number, blankFree_, itemDotted_}, identifier);
+  }
 
   ConversionOptions options_;
   OutputBlock& output_;
   Diagnostics& diagnostics_;
   ObjectNames names_;
+  pellamar::ItemReport report_;
   bool lineAtATime_;
-  bool firstItem_ = true;
   bool quotingAdvised_ = false;
   // The item being converted is of a form that holds nothing but printable
   // ASCII without blanks or backslashes, so it is written as it is into a
@@ -144,7 +137,6 @@ class ItemConverter {
   // The item's own text when it is the identifier's dotted text, so that
   // naming need not write it again; otherwise empty.
   std::string_view itemDotted_;
-  Naming naming_;
   // The reading of the last name, which the next reuses when it is the
   // same name with other arcs.
   NameReading nameReading_;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+namespace pellamar {
 namespace {
 
 // Room for a full block and an item after it; an item that needs more (a
@@ -51,3 +52,5 @@ void OutputBlock::flush() {
     left -= static_cast<std::size_t>(written);
   }
 }
+
+}  // namespace pellamar

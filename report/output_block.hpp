@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string_view>
 
+namespace pellamar {
+
 // A write of the results failed; what() says why.
 class OutputError : public std::runtime_error {
  public:
@@ -42,3 +44,5 @@ class OutputBlock {
   std::size_t capacity_;
   std::size_t size_ = 0;
 };
+
+}  // namespace pellamar
