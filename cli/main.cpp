@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "item_converter.hpp"
 #include "line_source.hpp"
 #include "name_query.hpp"
+#include "options.hpp"
 #include "output_block.hpp"
 
 namespace {
@@ -196,10 +198,8 @@ bool convertAll(ItemConverter& converter, OutputBlock& output,
 }
 
 int run(int argc, char* argv[]) {
-  ConversionOptions options;
+  CommandLine line;
   std::vector<std::string> operands;
-  bool tsv = false;
-  bool json = false;
 
   CLI::App app(Description, "pellamar-cli");
   app.formatter(std::make_shared<HelpFormatter>());
@@ -207,93 +207,32 @@ int run(int argc, char* argv[]) {
   app.set_help_flag("-h,--help", "display this help and exit");
   app.set_version_flag("-v,--version", versionText(), "output version information and exit");
   app.require_subcommand(1);
-  // The output options, the same for both commands.
-  const auto addOutputOptions = [&](CLI::App* command) {
-    CLI::Option* tsvOption =
-        command->add_flag("--tsv", tsv, "write one line of tab-separated fields per item");
-    command->add_flag("--json", json, "write one JSON object per item, one per line")
-        ->excludes(tsvOption);
-    command->add_flag("--names", options.names,
-                      "with --tsv, add the name, and last the nearest name, its source, the "
-                      "enterprise and the named path");
-    command->add_flag("--uuid", options.uuid,
-                      "with --tsv, add the UUID of an identifier 2.25.N as a field");
-    command
-        ->add_option("--names-file", options.namesFiles,
-                     "read names from FILE too, before any other source")
-        ->type_name("FILE")
-        ->allow_extra_args(false);
-  };
-
-  CLI::App* encode = app.add_subcommand("encode", "convert identifiers to octets and Base64");
-  CLI::Option* encodeLenient = encode->add_flag("--lenient", options.lenient,
-                                                "read dotted text as the Pellamar window does");
-  encode
-      ->add_flag("--relative", options.relative,
-                 "read relative identifiers (RELATIVE-OID), such as 8571.3.2")
-      ->excludes(encodeLenient);
-  addOutputOptions(encode);
-  encode->add_option("IDENTIFIER", operands, "identifiers such as 1.2.840.113549");
-
-  CLI::App* decode =
-      app.add_subcommand("decode", "convert Base64 or hexadecimal octets to identifiers");
-  CLI::Option* decodeLenient =
-      decode->add_flag("--lenient", options.lenient, "read octets as the Pellamar window does");
-  decode
-      ->add_flag("--relative", options.relative,
-                 "read relative identifiers (RELATIVE-OID), with --der under the tag 0D")
-      ->excludes(decodeLenient);
-  decode->add_flag("--hex", options.hex, "read hexadecimal pairs instead of Base64");
-  decode->add_flag("--der", options.der, "read a whole DER encoding: tag 06, length, contents");
-  addOutputOptions(decode);
-  decode->add_option("TEXT", operands, "Base64 texts such as KoZIhvcN");
-
-  CLI::App* names = app.add_subcommand("names", "list names that match, and where names come from");
-  bool children = false;
-  bool sources = false;
-  bool namesOnly = false;
-  names->add_flag("--children", children, "list the names one arc below each IDENTIFIER");
-  names->add_flag("--sources", sources, "list the sources of names found, with their counts")
-      ->excludes(names->get_option("--children"));
-  names
-      ->add_flag("--names-only", namesOnly,
-                 "match patterns against the names alone, not their descriptions")
-      ->excludes(names->get_option("--children"))
-      ->excludes(names->get_option("--sources"));
-  CLI::Option* namesTsv =
-      names->add_flag("--tsv", tsv, "write one line of tab-separated fields per name");
-  names->add_flag("--json", json, "write one JSON object per name, one per line")
-      ->excludes(namesTsv);
-  names
-      ->add_option("--names-file", options.namesFiles,
-                   "read names from FILE too, before any other source")
-      ->type_name("FILE")
-      ->allow_extra_args(false);
-  names->add_option("PATTERN", operands,
-                    "shell patterns, matched without regard to case; a word alone matches "
-                    "anywhere");
-
-  CLI::App* scan = app.add_subcommand(
-      "scan", "list the identifiers inside BER, DER, PEM or Base64 files, with their places");
-  ScanOptions scanOptions;
-  scan->add_flag("--count", scanOptions.count,
-                 "list each distinct identifier once, with how many times it was found");
-  scan->add_flag("--unknown", scanOptions.unknown,
-                 "list only the identifiers that no source of names names");
-  CLI::Option* scanTsv =
-      scan->add_flag("--tsv", tsv, "write one line of tab-separated fields per identifier");
-  scan->add_flag("--json", json, "write one JSON object per identifier, one per line")
-      ->excludes(scanTsv);
-  scan->add_option("--names-file", options.namesFiles,
-                   "read names from FILE too, before any other source")
-      ->type_name("FILE")
-      ->allow_extra_args(false);
-  scan->add_option("FILE", operands, "files to scan; standard input when none, or for -");
+  std::vector<std::pair<const CLI::App*, unsigned>> commands;
+  for (const CommandRow& row : Commands) {
+    CLI::App* command = app.add_subcommand(row.name, row.description);
+    commands.emplace_back(command, row.bit);
+    for (const OptionRow& option : Options) {
+      if ((option.commands & row.bit) == 0) {
+        continue;
+      }
+      CLI::Option* added =
+          option.flag != nullptr
+              ? command->add_flag(option.name, line.*option.flag, option.description)
+              : command->add_option(option.name, line.namesFiles, option.description)
+                    ->type_name("FILE")
+                    ->allow_extra_args(false);
+      std::istringstream excluded(option.excludes);
+      for (std::string name; excluded >> name;) {
+        added->excludes(command->get_option(name));
+      }
+    }
+    command->add_option(row.operands, operands, row.operandsDescription);
+  }
 
   // CLI11 would only say that a subcommand is required.
-  if (argc > 1 && argv[1][0] != '-' && std::strcmp(argv[1], "encode") != 0 &&
-      std::strcmp(argv[1], "decode") != 0 && std::strcmp(argv[1], "names") != 0 &&
-      std::strcmp(argv[1], "scan") != 0) {
+  if (argc > 1 && argv[1][0] != '-' &&
+      std::none_of(Commands.begin(), Commands.end(),
+                   [&](const CommandRow& row) { return std::strcmp(argv[1], row.name) == 0; })) {
     return usageError(std::string("unknown command '") + argv[1] +
                       "'; the commands are encode, decode, names and scan");
   }
@@ -308,25 +247,31 @@ int run(int argc, char* argv[]) {
   } catch (const CLI::ParseError& error) {
     return usageError(error.what());
   }
-  options.format = tsv ? OutputFormat::Tsv : json ? OutputFormat::Json : OutputFormat::Human;
-  if (names->parsed()) {
-    if (operands.empty() && !sources) {
-      return usageError(children ? "names --children needs an identifier"
-                                 : "names needs a pattern, --children or --sources");
+  unsigned commandBit = 0;
+  for (const auto& [command, bit] : commands) {
+    commandBit = command->parsed() ? bit : commandBit;
+  }
+  const OutputFormat format = line.tsv    ? OutputFormat::Tsv
+                              : line.json ? OutputFormat::Json
+                                          : OutputFormat::Human;
+  if (commandBit == NamesBit) {
+    if (operands.empty() && !line.sources) {
+      return usageError(line.children ? "names --children needs an identifier"
+                                      : "names needs a pattern, --children or --sources");
     }
     Diagnostics diagnostics(stderr);
-    ObjectNames objectNames(diagnostics, options.namesFiles);
-    const bool found = answerNameQuery(sources     ? NameQuery::Sources
-                                       : children  ? NameQuery::Children
-                                       : namesOnly ? NameQuery::MatchingNames
-                                                   : NameQuery::Matching,
-                                       operands, options.format, objectNames, diagnostics);
+    ObjectNames objectNames(diagnostics, line.namesFiles);
+    const bool found = answerNameQuery(line.sources     ? NameQuery::Sources
+                                       : line.children  ? NameQuery::Children
+                                       : line.namesOnly ? NameQuery::MatchingNames
+                                                        : NameQuery::Matching,
+                                       operands, format, objectNames, diagnostics);
     return printAnswer("") == AllConverted && found ? AllConverted : SomeFailed;
   }
-  if (scan->parsed()) {
+  if (commandBit == ScanBit) {
     Diagnostics diagnostics(stderr);
-    ObjectNames objectNames(diagnostics, options.namesFiles);
-    scanOptions.format = options.format;
+    ObjectNames objectNames(diagnostics, line.namesFiles);
+    const ScanOptions scanOptions{format, line.count, line.unknown};
     try {
       return scanFiles(operands, scanOptions, objectNames, diagnostics) ? AllConverted : SomeFailed;
     } catch (const OutputError& error) {
@@ -334,7 +279,16 @@ int run(int argc, char* argv[]) {
       return SomeFailed;
     }
   }
-  options.command = encode->parsed() ? Command::Encode : Command::Decode;
+  ConversionOptions options;
+  options.command = commandBit == EncodeBit ? Command::Encode : Command::Decode;
+  options.lenient = line.lenient;
+  options.hex = line.hex;
+  options.der = line.der;
+  options.relative = line.relative;
+  options.format = format;
+  options.names = line.names;
+  options.namesFiles = line.namesFiles;
+  options.uuid = line.uuid;
   options.adviseQuoting =
       options.command == Command::Decode && options.hex && looksLikeSplitDump(operands);
 

@@ -535,17 +535,24 @@ $usage" bogus
 expect unknown_option 2 "" "pellamar-cli: The following argument was not expected: --bogus
 $usage" encode --bogus 1.2
 expect tsv_or_json 2 "" "~--tsv excludes --json" encode --tsv --json 1.2
+expect relative_or_lenient 2 "" "~--lenient excludes --relative" decode --relative --lenient BgEr
+expect sources_or_children 2 "" "~--children excludes --sources" names --sources --children 1.2
+expect names_only_or_sources 2 "" "~--sources excludes --names-only" names --names-only --sources
 
-# bash completes the commands, each command's own options, and files.
+# bash completes the commands, each command's own options (those its
+# --help lists, which the program makes from the same table), and files.
 completions() {
   bash -c 'source "$0"; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _pellamar_cli; echo "${COMPREPLY[*]}"' \
     "$completion" "$@"
 }
+options_of() {
+  "$program" --help | sed -n "/^$1: /,/^\$/p" | grep -o '^  --[a-z-]*' | tr -d ' ' | tr '\n' ' '
+  echo --help
+}
 : >"$work/completion.names"
 for row in "|pellamar-cli |encode decode names scan --help --version" "|pellamar-cli en|encode" \
-  "|pellamar-cli decode --|--lenient --relative --hex --der --tsv --json --names --uuid --names-file --help" \
-  "|pellamar-cli names --|--children --sources --names-only --tsv --json --names-file --help" \
-  "|pellamar-cli scan --|--count --unknown --tsv --json --names-file --help" \
+  "|pellamar-cli encode --|$(options_of encode)" "|pellamar-cli decode --|$(options_of decode)" \
+  "|pellamar-cli names --|$(options_of names)" "|pellamar-cli scan --|$(options_of scan)" \
   "|pellamar-cli scan $work/completion.n|$work/completion.names" \
   "|pellamar-cli encode --names-file $work/completion.n|$work/completion.names" \
   "|pellamar-cli encode --l|--lenient" "|pellamar-cli encode --h|--help" "|pellamar-cli encode Ko|"; do
