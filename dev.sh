@@ -9,11 +9,12 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake g++ make pkg-config dpkg-dev libgtest-dev googletest
-  qt6-base-dev libgl-dev libegl-dev qt6-qpa-plugins fonts-dejavu-core desktop-file-utils
+# The window alone, for ./dev.sh run.
+window_packages=(cmake g++ make qt6-base-dev libgl-dev libegl-dev qt6-qpa-plugins fonts-dejavu-core)
+packages=("${window_packages[@]}" pkg-config dpkg-dev libgtest-dev googletest desktop-file-utils
   help2man lintian libcli11-dev libunistring-dev dumpasn1 python3 file time strace libssl-dev
   libbenchmark-dev clang clang-tidy libsmi2-dev libldap-dev slapd libwireshark-data python3-pydicom
-  smitools libsnmp-base bc openssl ca-certificates)
+  smitools libsnmp-base bc openssl ca-certificates jq)
 # The web page: Emscripten builds it, Chromium and tidy test it.
 web_packages=(emscripten nodejs chromium tidy)
 
@@ -140,9 +141,12 @@ fuzz() {
 
 case "${1:-}" in
   run)
-    install_missing "${packages[@]}"
-    build default -DPELLAMAR_WEB=OFF
-    exec build/app/pellamar
+    # The window alone: no tests, no pellamar-cli, no web page.
+    install_missing "${window_packages[@]}"
+    cmake -S . -B build-window -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
+      -DPELLAMAR_CLI=OFF -DPELLAMAR_WEB=OFF
+    cmake --build build-window --target pellamar --parallel "$(nproc)"
+    exec build-window/app/pellamar
     ;;
   test)
     install_missing "${packages[@]}" "${web_packages[@]}"
