@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "child_reading.hpp"
+#include "name_resolution.hpp"
 #include "name_sources.hpp"
 #include "pellamar/readers.hpp"
 #include "pellamar/writers.hpp"
@@ -237,6 +238,66 @@ TEST(Reading, SuggestsNamesThatDifferOnlyInCase) {
   EXPECT_TRUE(database().read("noSuchName").otherCase.empty());
   EXPECT_TRUE(database().read("ifIndex").otherCase.empty());
 }
+
+// A name read as the identifier it names, or the message that says why
+// not: the identifier's dotted text, or the message.
+struct ResolutionRow {
+  const char* row;
+  std::string text;
+  std::string result;
+};
+
+class Resolution : public testing::TestWithParam<ResolutionRow> {};
+
+TEST_P(Resolution, NamesOneIdentifierOrSaysWhy) {
+  NameReading reading;
+  pellamar::ObjectIdentifier identifier;
+  const auto message = resolveName(database(), GetParam().text, reading, identifier);
+  std::string result;
+  if (message) {
+    result = *message;
+  } else {
+    pellamar::append(identifier, pellamar::Form::Dotted, result);
+  }
+  EXPECT_EQ(result, GetParam().result);
+}
+
+// `count` arcs of one octet each.
+std::string arcsOfOneOctet(int count) {
+  std::string arcs;
+  for (int arc = 0; arc < count; ++arc) {
+    arcs += ".1";
+  }
+  return arcs;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, Resolution,
+    testing::Values(
+        ResolutionRow{"own", "IF-MIB::ifIndex", "1.3.6.1.2.1.2.2.1.1"},
+        ResolutionRow{"arcs_below", "IF-MIB::ifDescr.7", "1.3.6.1.2.1.2.2.1.2.7"},
+        ResolutionRow{"ldap_in_any_case", "IFDESCR", "1.3.6.1.4.1.99999.2.1.2"},
+        ResolutionRow{"unknown", "noSuchName",
+                      "No identifier is named \"noSuchName\" by any source of names; names are "
+                      "matched in the case written, LDAP's in any case."},
+        ResolutionRow{"other_case", "ifindex",
+                      "No identifier is named \"ifindex\" by any source of names; names are "
+                      "matched in the case written, LDAP's in any case. Did you mean "
+                      "\"ifIndex\"?"},
+        ResolutionRow{"ambiguous", "ifDescr",
+                      "The name \"ifDescr\" is ambiguous: it names \"1.3.6.1.2.1.2.2.1.2\" "
+                      "(SNMP MIB, IF-MIB::ifDescr), \"1.3.6.1.4.1.99999.2.1.2\" (LDAP schema, "
+                      "LDAP::ifDescr); give the qualified name or the identifier instead."},
+        // The name's own nine octets and ninety-one arcs of one octet fill
+        // the hundred octets of the longest identifier; one more does not.
+        ResolutionRow{"longest_arcs_below", "IF-MIB::ifIndex" + arcsOfOneOctet(91),
+                      "1.3.6.1.2.1.2.2.1.1" + arcsOfOneOctet(91)},
+        ResolutionRow{"arcs_past_the_longest_identifier", "IF-MIB::ifIndex" + arcsOfOneOctet(92),
+                      "The name \"IF-MIB::ifIndex" + arcsOfOneOctet(92) +
+                          "\" stands for \"1.3.6.1.2.1.2.2.1.1" + arcsOfOneOctet(92) +
+                          "\", which is not an identifier: The identifier needs more than 100 "
+                          "octets: arc 102 (1 at position 203) no longer fits."}),
+    [](const auto& row) { return std::string(row.param.row); });
 
 TEST(Reading, NamesTheFormThatPicksEachCandidate) {
   std::string forms;
