@@ -6,6 +6,7 @@
 
 #include "line_source.hpp"
 #include "name_resolution.hpp"
+#include "pellamar/other_readings.hpp"
 #include "pellamar/readers.hpp"
 #include "pellamar/relative_oid.hpp"
 #include "pellamar/visible_text.hpp"
@@ -253,37 +254,15 @@ bool ItemConverter::convertRelative(const ItemText& item, long number) {
 }
 
 void ItemConverter::warnIfHexadecimal(const ItemText& item, long number) {
-  const std::string_view text = item.text;
-  ObjectIdentifier identifier;
-  if (text.size() % 2 != 0 ||
-      !std::all_of(text.begin(), text.end(),
-                   [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }) ||
-      pellamar::readOctetText(text, pellamar::OctetText::Hex, false, pellamar::Reading::Strict,
-                              identifier)) {
-    return;
+  if (const auto warning = pellamar::hexadecimalReading(item.text)) {
+    diagnostics_.report(number, item.column, *warning, true);
   }
-  diagnostics_.report(number, item.column,
-                      "the text is hexadecimal octets too; it is read as Base64, and --hex would "
-                      "read " +
-                          quoted(dotted(identifier)) + ".",
-                      true);
 }
 
 void ItemConverter::warnIfWholeEncoding(const ItemText& item, long number,
                                         std::span<const std::uint8_t> raw) {
-  // Tag, length and at least one octet of contents.
-  constexpr std::size_t shortestEncoding = 3;
-  ObjectIdentifier identifier;
-  if (raw.size() < shortestEncoding ||
-      pellamar::readDer(raw,
-                        options_.lenient ? pellamar::Reading::Lenient : pellamar::Reading::Strict,
-                        identifier)) {
-    return;
+  const auto reading = options_.lenient ? pellamar::Reading::Lenient : pellamar::Reading::Strict;
+  if (const auto warning = pellamar::wholeEncodingReading(raw, reading)) {
+    diagnostics_.report(number, item.column, *warning, true);
   }
-  diagnostics_.report(number, item.column,
-                      "these octets look like a whole DER encoding (tag 06, length " +
-                          std::to_string(raw[1]) +
-                          "); they are read as contents, and --der would " + "read " +
-                          quoted(dotted(identifier)) + ".",
-                      true);
 }

@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "pellamar/other_readings.hpp"
 #include "pellamar/writers.hpp"
 #include "test_support.hpp"
 
@@ -799,6 +800,59 @@ INSTANTIATE_TEST_SUITE_P(
                     PaddingCase{"InsideASubidentifier", {0x2A, 0x86, 0x80, 0x01}, std::nullopt},
                     PaddingCase{"AfterAClosedOne", {0x2A, 0x86, 0x01, 0x80, 0x80, 0x01}, 3}),
     rowName<PaddingCase>);
+
+// The other reading an item has, and the warning that says what it gives.
+struct OtherReadingCase {
+  const char* name;
+  std::string base64;
+  Octets contents;
+  Reading reading;
+  std::optional<std::string> warning;
+};
+
+class OtherReadingTest : public testing::TestWithParam<OtherReadingCase> {};
+
+TEST_P(OtherReadingTest, SaysWhatTheOtherReadingGives) {
+  const OtherReadingCase& row = GetParam();
+  EXPECT_EQ(row.base64.empty() ? wholeEncodingReading(row.contents, row.reading)
+                               : hexadecimalReading(row.base64),
+            row.warning);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, OtherReadingTest,
+    testing::Values(
+        OtherReadingCase{"HexadecimalToo",
+                         "0603",
+                         {},
+                         Strict,
+                         "the text is hexadecimal octets too; it is read as Base64, and --hex "
+                         "would read \"0.6.3\"."},
+        OtherReadingCase{"UpperAndLowerCaseDigits",
+                         "2a86482A",
+                         {},
+                         Strict,
+                         "the text is hexadecimal octets too; it is read as Base64, and --hex "
+                         "would read \"1.2.840.42\"."},
+        OtherReadingCase{"OddCountOfDigits", "06030", {}, Strict, std::nullopt},
+        OtherReadingCase{"NotADigit", "06g3", {}, Strict, std::nullopt},
+        OtherReadingCase{"DigitsButNoIdentifier", "0680", {}, Strict, std::nullopt},
+        OtherReadingCase{"WholeEncoding",
+                         "",
+                         {0x06, 0x01, 0x2A},
+                         Strict,
+                         "these octets look like a whole DER encoding (tag 06, length 1); they "
+                         "are read as contents, and --der would read \"1.2\"."},
+        OtherReadingCase{"ShorterThanAnyEncoding", "", {0x06, 0x00}, Strict, std::nullopt},
+        OtherReadingCase{"LengthThatDoesNotFit", "", {0x06, 0x02, 0x2A}, Strict, std::nullopt},
+        OtherReadingCase{"PaddingReadStrictly", "", {0x06, 0x02, 0x80, 0x2A}, Strict, std::nullopt},
+        OtherReadingCase{"PaddingReadLeniently",
+                         "",
+                         {0x06, 0x02, 0x80, 0x2A},
+                         Lenient,
+                         "these octets look like a whole DER encoding (tag 06, length 2); they "
+                         "are read as contents, and --der would read \"1.2\"."}),
+    rowName<OtherReadingCase>);
 
 }  // namespace
 }  // namespace pellamar
