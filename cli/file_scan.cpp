@@ -21,13 +21,13 @@ constexpr std::string_view StandardInputName = "(standard input)";
 // A scan's lines go to the output block, its faults to the diagnostics.
 class ScanToOutput final : public pellamar::ScanOutput {
  public:
-  ScanToOutput(OutputBlock& output, Diagnostics& diagnostics)
+  ScanToOutput(pellamar::OutputBlock& output, Diagnostics& diagnostics)
       : output_(output), diagnostics_(diagnostics) {}
   void write(std::string_view lines) override { output_.append(lines); }
   void fault(const std::string& message) override { diagnostics_.error(message); }
 
  private:
-  OutputBlock& output_;
+  pellamar::OutputBlock& output_;
   Diagnostics& diagnostics_;
 };
 
@@ -59,7 +59,7 @@ bool readThrough(int fd, std::string_view file, pellamar::InputScanner& scanner,
 
 bool scanFiles(const std::vector<std::string>& files, const ScanOptions& options,
                ObjectNames& names, Diagnostics& diagnostics) {
-  OutputBlock output(STDOUT_FILENO);
+  pellamar::OutputBlock output(STDOUT_FILENO);
   ScanToOutput toOutput(output, diagnostics);
   pellamar::ScanReport printer(options, names, toOutput);
   bool allRead = true;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "item_converter.hpp"
+#include "diagnostics.hpp"
 #include "object_names.hpp"
 #include "scan_report.hpp"
 

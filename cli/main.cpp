@@ -13,14 +13,22 @@
 #include <utility>
 #include <vector>
 
+#include "diagnostics.hpp"
 #include "file_scan.hpp"
-#include "item_converter.hpp"
+#include "item_conversion.hpp"
 #include "line_source.hpp"
 #include "name_query.hpp"
 #include "options.hpp"
 #include "output_block.hpp"
 
 namespace {
+
+using pellamar::Command;
+using pellamar::ConversionOptions;
+using pellamar::ItemConverter;
+using pellamar::OutputBlock;
+using pellamar::OutputError;
+using pellamar::OutputFormat;
 
 constexpr int AllConverted = 0;
 constexpr int SomeFailed = 1;
@@ -188,7 +196,7 @@ bool convertAll(ItemConverter& converter, OutputBlock& output,
   Line line{};
   while (lines.next(line)) {
     if (line.tooLong) {
-      converter.reportTooLong(line.number);
+      converter.reportTooLong(line.number, LineSource::MaxLineLength);
       allConverted = false;
     } else {
       allConverted = converter.convert(line.text, line.number, false) && allConverted;
@@ -287,15 +295,15 @@ int run(int argc, char* argv[]) {
   options.relative = line.relative;
   options.format = format;
   options.names = line.names;
-  options.namesFiles = line.namesFiles;
   options.uuid = line.uuid;
   options.adviseQuoting =
       options.command == Command::Decode && options.hex && looksLikeSplitDump(operands);
 
   OutputBlock output(STDOUT_FILENO);
   Diagnostics diagnostics(stderr);
+  ObjectNames objectNames(diagnostics, line.namesFiles);
   // A person at a terminal sees each result as it comes.
-  ItemConverter converter(options, output, diagnostics, isatty(STDOUT_FILENO) != 0);
+  ItemConverter converter(options, objectNames, output, diagnostics, isatty(STDOUT_FILENO) != 0);
   bool allConverted = false;
   try {
     try {

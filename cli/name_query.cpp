@@ -17,8 +17,8 @@ void print(const std::string& lines) {
 
 }  // namespace
 
-bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands, OutputFormat format,
-                     ObjectNames& names, Diagnostics& diagnostics) {
+bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands,
+                     pellamar::OutputFormat format, ObjectNames& names, Diagnostics& diagnostics) {
   const NameDatabase& database = names.database();
   if (query == NameQuery::Sources) {
     std::string lines;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "item_converter.hpp"
+#include "diagnostics.hpp"
 #include "object_names.hpp"
 
 enum class NameQuery {
@@ -21,5 +21,5 @@ enum class NameQuery {
 
 // Answers `query` for `operands` on standard output; returns whether each
 // operand found something (the sources are always found).
-bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands, OutputFormat format,
-                     ObjectNames& names, Diagnostics& diagnostics);
+bool answerNameQuery(NameQuery query, const std::vector<std::string>& operands,
+                     pellamar::OutputFormat format, ObjectNames& names, Diagnostics& diagnostics);

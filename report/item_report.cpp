@@ -12,7 +12,6 @@
 namespace pellamar {
 namespace {
 
-
 // The room one item's results take at most, besides the item, its names
 // and its identifier: every form of the largest identifier, and the labels
 // and punctuation around them.

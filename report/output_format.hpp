@@ -2,6 +2,8 @@
 // with come from.
 #pragma once
 
+#include <string_view>
+
 #include "name_database.hpp"
 
 namespace pellamar {
@@ -21,6 +23,14 @@ class NameLookup {
  public:
   virtual ~NameLookup() = default;
   virtual const NameDatabase& database() = 0;
+};
+
+// Where messages about items go, each placed at the line (or operand) and
+// column of the input it is about.
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+  virtual void report(long line, int column, std::string_view message, bool warning = false) = 0;
 };
 
 }  // namespace pellamar

@@ -1,16 +1,17 @@
-#include "item_converter.hpp"
+#include "item_conversion.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 
-#include "line_source.hpp"
 #include "name_resolution.hpp"
 #include "pellamar/other_readings.hpp"
 #include "pellamar/readers.hpp"
 #include "pellamar/relative_oid.hpp"
 #include "pellamar/visible_text.hpp"
 #include "pellamar/writers.hpp"
+
+namespace pellamar {
 
 namespace {
 
@@ -37,29 +38,12 @@ bool isDigit(char c) {
 
 }  // namespace
 
-// Messages quote items, file names and names read from files: each is
-// written with what could control the terminal escaped.
-void Diagnostics::report(long number, int column, std::string_view message, bool warning) {
-  std::fprintf(stream_, "pellamar-cli: %ld:%d: %s%s\n", number, column, warning ? "warning: " : "",
-               pellamar::visible(message, pellamar::Backslash::Kept).c_str());
-}
-
-void Diagnostics::error(const std::string& message) {
-  std::fprintf(stream_, "pellamar-cli: %s\n",
-               pellamar::visible(message, pellamar::Backslash::Kept).c_str());
-}
-
-void Diagnostics::warn(const std::string& message) {
-  std::fprintf(stream_, "pellamar-cli: warning: %s\n",
-               pellamar::visible(message, pellamar::Backslash::Kept).c_str());
-}
-
-ItemConverter::ItemConverter(const ConversionOptions& options, OutputBlock& output,
-                             Diagnostics& diagnostics, bool lineAtATime)
+ItemConverter::ItemConverter(const ConversionOptions& options, NameLookup& names,
+                             OutputBlock& output, MessageSink& messages, bool lineAtATime)
     : options_(options),
       output_(output),
-      diagnostics_(diagnostics),
-      names_(diagnostics, options.namesFiles),
+      diagnostics_(messages),
+      names_(names),
       report_({options.command, options.format, options.names, options.uuid}, names_, output),
       lineAtATime_(lineAtATime) {}
 
@@ -100,9 +84,9 @@ void ItemConverter::fail(long number, Failure failure) {
   diagnostics_.report(number, failure.column, failure.message);
 }
 
-void ItemConverter::reportTooLong(long number) {
-  diagnostics_.report(number, static_cast<int>(LineSource::MaxLineLength) + 1,
-                      "The line is longer than " + std::to_string(LineSource::MaxLineLength) +
+void ItemConverter::reportTooLong(long number, std::size_t longest) {
+  diagnostics_.report(number, static_cast<int>(longest) + 1,
+                      "The line is longer than " + std::to_string(longest) +
                           " characters, longer than any item, and was skipped.");
 }
 
@@ -266,3 +250,5 @@ void ItemConverter::warnIfWholeEncoding(const ItemText& item, long number,
     diagnostics_.report(number, item.column, *warning, true);
   }
 }
+
+}  // namespace pellamar

@@ -1,19 +1,18 @@
-// Converts the items of one run of pellamar-cli, one after another, and
-// writes each result, or the reason it failed, as it goes.
+// Converts the items of a run, one after another, and writes each result,
+// or the reason it failed, as it goes: items read strictly in every form
+// (names included) or as the window reads them, and the warnings that say
+// what another reading would give.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "item_report.hpp"
 #include "item_text.hpp"
-#include "object_names.hpp"
 #include "output_block.hpp"
 #include "output_format.hpp"
 #include "pellamar/error.hpp"
@@ -21,11 +20,7 @@
 #include "pellamar/readers.hpp"
 #include "pellamar/relative_oid.hpp"
 
-using pellamar::Command;
-using pellamar::OutputBlock;
-using pellamar::OutputError;
-
-using pellamar::OutputFormat;
+namespace pellamar {
 
 struct ConversionOptions {
   Command command = Command::Encode;
@@ -45,8 +40,6 @@ struct ConversionOptions {
   // others its nearest name, that name's source, its enterprise and its
   // named path.
   bool names = false;
-  // Names files given on the command line, read before every other source.
-  std::vector<std::string> namesFiles;
   // With --tsv: one more, last field, the UUID of an identifier under 2.25.
   bool uuid = false;
   // The operands look like a hexadecimal dump split by the shell; the first
@@ -54,22 +47,7 @@ struct ConversionOptions {
   bool adviseQuoting = false;
 };
 
-// Where pellamar-cli's diagnostics go: standard error, as
-// "pellamar-cli: LINE:COLUMN: message".
-class Diagnostics final : public Warnings {
- public:
-  explicit Diagnostics(std::FILE* stream) : stream_(stream) {}
-
-  void report(long number, int column, std::string_view message, bool warning = false);
-  void warn(const std::string& message) override;
-  // "pellamar-cli: message", the message giving its own place.
-  void error(const std::string& message);
-
- private:
-  std::FILE* stream_;
-};
-
-// Why an item did not convert, as pellamar-cli reports it.
+// Why an item did not convert, as it is reported.
 struct Failure {
   int column;
   std::string message;
@@ -81,17 +59,19 @@ Failure failureOf(const ItemText& item, const pellamar::Error& error);
 class ItemConverter {
  public:
   // Results go to `output`, written out at once after each item when
-  // `lineAtATime`; failures and warnings go to `diagnostics`.
-  ItemConverter(const ConversionOptions& options, OutputBlock& output, Diagnostics& diagnostics,
-                bool lineAtATime);
+  // `lineAtATime`; failures and warnings go to `messages`. Names come from
+  // `names`, looked up the first time one is wanted.
+  ItemConverter(const ConversionOptions& options, NameLookup& names, OutputBlock& output,
+                MessageSink& messages, bool lineAtATime);
 
   // Converts the item in `line`, which is line (or operand) `number` of the
   // input, and returns whether it converted. A line of blanks holds no item
   // and is skipped as converted; an operand of blanks fails.
   bool convert(std::string_view line, long number, bool operand);
 
-  // Reports that line `number` was too long to hold an item.
-  void reportTooLong(long number);
+  // Reports that line `number` was longer than `longest` characters, too
+  // long to hold an item.
+  void reportTooLong(long number, std::size_t longest);
 
  private:
   // Each returns whether the item converted, having reported why not.
@@ -125,8 +105,8 @@ class ItemConverter {
 
   ConversionOptions options_;
   OutputBlock& output_;
-  Diagnostics& diagnostics_;
-  ObjectNames names_;
+  MessageSink& diagnostics_;
+  NameLookup& names_;
   pellamar::ItemReport report_;
   bool lineAtATime_;
   bool quotingAdvised_ = false;
@@ -141,3 +121,5 @@ class ItemConverter {
   // same name with other arcs.
   NameReading nameReading_;
 };
+
+}  // namespace pellamar
