@@ -126,7 +126,7 @@ shipped_only_build() {
 # run and leaves the input in build-fuzz/findings.
 fuzz() {
   mkdir -p build-fuzz/findings
-  for target in forward reverse scan text names; do
+  for target in forward reverse scan text printers names; do
     local work
     work=$(mktemp -d)
     # Whole stacks, where the names' libraries allocate, so that their own

@@ -44,4 +44,9 @@ std::optional<std::string> wholeEncodingReading(std::span<const std::uint8_t> co
          quotedDotted(identifier) + ".";
 }
 
+std::string strictReading(const ObjectIdentifier& lenient, const ObjectIdentifier& strict) {
+  return "--lenient reads this as " + quotedDotted(lenient) + ", but read strictly it is " +
+         quotedDotted(strict) + ".";
+}
+
 }  // namespace pellamar

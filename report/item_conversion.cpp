@@ -19,19 +19,6 @@ using pellamar::Error;
 using pellamar::Form;
 using pellamar::ObjectIdentifier;
 
-std::string quoted(std::string_view text) {
-  std::string result(1, '"');
-  result.append(text);
-  result += '"';
-  return result;
-}
-
-std::string dotted(const ObjectIdentifier& identifier) {
-  std::string text;
-  pellamar::append(identifier, Form::Dotted, text);
-  return text;
-}
-
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
@@ -160,10 +147,7 @@ void ItemConverter::warnIfStrictDiffers(const ItemText& item, long number,
   if (readStrictly(item, strict, blankFree) || strict == lenient) {
     return;
   }
-  diagnostics_.report(number, item.column,
-                      "--lenient reads this as " + quoted(dotted(lenient)) +
-                          ", but read strictly it is " + quoted(dotted(strict)) + ".",
-                      true);
+  diagnostics_.report(number, item.column, pellamar::strictReading(lenient, strict), true);
 }
 
 std::optional<std::span<const std::uint8_t>> ItemConverter::decodeOctets(const ItemText& item,

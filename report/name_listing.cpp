@@ -106,21 +106,15 @@ void appendSourceLines(std::string& out, const NameDatabase& database, OutputFor
       const std::string count = std::to_string(source.names);
       switch (format) {
         case OutputFormat::Human:
-          appendPadded(out, kindText, KindWidth, false);
-          out += ' ';
-          appendPadded(out, count, CountWidth, true);
-          out += " names  ";
-          if (source.path.empty()) {
-            out += "built in";
-          } else {
-            appendVisible(out, source.path);
-          }
-          break;
         case OutputFormat::Tsv:
-          out += kindText;
-          out += '\t';
-          out += count;
-          out += '\t';
+          if (format == OutputFormat::Human) {
+            appendPadded(out, kindText, KindWidth, false);
+            out += ' ';
+            appendPadded(out, count, CountWidth, true);
+            out += " names  ";
+          } else {
+            out.append(kindText).append("\t").append(count).append("\t");
+          }
           if (source.path.empty()) {
             out += "built in";
           } else {

@@ -48,6 +48,22 @@ void appendAligned(std::string& out, std::uint64_t number, std::size_t width) {
   out.insert(start, width - std::min(width - 1, digits), ' ');
 }
 
+// "relative 8571.3", "2.5.29.37  extKeyUsage (X509v3 Extended Key Usage)",
+// "1.3.6.1.4.1.99999.7  [Pellamar Test Enterprise]".
+void appendForPeople(std::string& out, const FoundIdentity& identity) {
+  out += relativeMark(identity.tag);
+  out += identity.dotted;
+  if (!identity.name.empty()) {
+    out += "  ";
+    out += identity.shown;
+  }
+  if (!identity.owner.empty()) {
+    out += "  [";
+    out += identity.owner;
+    out += ']';
+  }
+}
+
 void appendOptionalJson(std::string& out, std::string_view text) {
   if (text.empty()) {
     out += "null";
@@ -124,17 +140,7 @@ void ScanReport::appendFound(const FoundIdentifier& identifier, const FoundIdent
       line += "  d=";
       appendNumber(line, identifier.depth);
       line += "  ";
-      line += relativeMark(identifier.tag);
-      line += identity.dotted;
-      if (!identity.name.empty()) {
-        line += "  ";
-        line += identity.shown;
-      }
-      if (!identity.owner.empty()) {
-        line += "  [";
-        line += identity.owner;
-        line += ']';
-      }
+      appendForPeople(line, identity);
       if (within != nullptr) {
         line += "  (in ";
         line += within->name.empty() ? within->dotted : within->shown;
@@ -244,17 +250,7 @@ void ScanReport::writeCounts() {
       case OutputFormat::Human:
         appendAligned(line, identity.count, 7);
         line += "  ";
-        line += relativeMark(identity.tag);
-        line += identity.dotted;
-        if (!identity.name.empty()) {
-          line += "  ";
-          line += identity.shown;
-        }
-        if (!identity.owner.empty()) {
-          line += "  [";
-          line += identity.owner;
-          line += ']';
-        }
+        appendForPeople(line, identity);
         break;
       case OutputFormat::Tsv:
         appendNumber(line, identity.count);

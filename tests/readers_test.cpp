@@ -854,5 +854,14 @@ INSTANTIATE_TEST_SUITE_P(
                          "are read as contents, and --der would read \"1.2\"."}),
     rowName<OtherReadingCase>);
 
+TEST(OtherReading, SaysWhatAStrictReadingGives) {
+  ObjectIdentifier lenient;
+  ObjectIdentifier strict;
+  ASSERT_FALSE(readDotted("1.2.3", lenient));
+  ASSERT_FALSE(readDotted("1.2.384", strict));
+  EXPECT_EQ(strictReading(lenient, strict),
+            "--lenient reads this as \"1.2.3\", but read strictly it is \"1.2.384\".");
+}
+
 }  // namespace
 }  // namespace pellamar

@@ -1,5 +1,6 @@
 // Another reading of an item that was read one way: a Base64 text that is
-// hexadecimal octets too, contents octets that are a whole DER encoding too.
+// hexadecimal octets too, contents octets that are a whole DER encoding too,
+// dotted text read leniently that is another identifier read strictly.
 // Each says, as a warning, what the other reading gives, so that a user who
 // meant it sees the difference.
 #pragma once
@@ -23,5 +24,9 @@ std::optional<std::string> hexadecimalReading(std::string_view base64);
 // warning that says what --der would read.
 std::optional<std::string> wholeEncodingReading(std::span<const std::uint8_t> contents,
                                                 Reading reading);
+
+// The warning that an item read leniently as `lenient` is `strict` when
+// read strictly.
+std::string strictReading(const ObjectIdentifier& lenient, const ObjectIdentifier& strict);
 
 }  // namespace pellamar
