@@ -9,6 +9,8 @@
 #include "pellamar/visible_text.hpp"
 #include "pellamar/writers.hpp"
 
+using namespace pellamar::names;
+
 namespace {
 
 void print(const std::string& lines) {

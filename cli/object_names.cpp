@@ -5,6 +5,8 @@
 #include <climits>
 #include <string_view>
 
+using namespace pellamar::names;
+
 namespace {
 
 // Where a file Pellamar installs is: `path` below the folder the program
@@ -33,7 +35,7 @@ std::string programPath() {
 ObjectNames::ObjectNames(Warnings& warnings, std::vector<std::string> namesFiles)
     : warnings_(warnings), namesFiles_(std::move(namesFiles)) {}
 
-const NameDatabase& ObjectNames::database() {
+const pellamar::names::NameDatabase& ObjectNames::database() {
   if (!database_) {
     const std::string program = programPath();
     database_ = loadNames(NameLocations::fromEnvironment(

@@ -23,10 +23,10 @@ class ObjectNames final : public pellamar::NameLookup {
   // (see NameLocations::fromEnvironment).
   ObjectNames(Warnings& warnings, std::vector<std::string> namesFiles);
 
-  const NameDatabase& database() override;
+  const pellamar::names::NameDatabase& database() override;
 
  private:
   Warnings& warnings_;
   std::vector<std::string> namesFiles_;
-  std::optional<NameDatabase> database_;
+  std::optional<pellamar::names::NameDatabase> database_;
 };

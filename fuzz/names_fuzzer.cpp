@@ -13,6 +13,8 @@
 #include "name_database.hpp"
 #include "source_readers.hpp"
 
+using namespace pellamar::names;
+
 namespace {
 
 const std::string& workFile(const char* suffix) {

@@ -16,10 +16,12 @@
 #include "pellamar/visible_text.hpp"
 #include "scan_report.hpp"
 
+using namespace pellamar::names;
+
 namespace {
 
-using pellamar::fuzz::require;
 using pellamar::OutputFormat;
+using pellamar::fuzz::require;
 
 constexpr std::string_view Named = "1.3.6.1.4.1.99999.3";
 
@@ -81,8 +83,8 @@ bool isJsonObject(std::string_view line) {
       }
     } else {
       const std::size_t start = at;
-      while (at < line.size() && std::string_view("0123456789nulltruefalse").find(line[at]) !=
-                                     std::string_view::npos) {
+      while (at < line.size() &&
+             std::string_view("0123456789nulltruefalse").find(line[at]) != std::string_view::npos) {
         ++at;
       }
       if (at == start) {

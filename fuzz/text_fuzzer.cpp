@@ -101,8 +101,7 @@ void requireJsonString(std::string_view json) {
     require(c >= 0x20 && c != 0x7F && c != '"', "JSON control or quote unescaped");
     if (c == '\\') {
       const char kind = json[at + 1];
-      require(std::string_view("\"\\/bfnrtu").find(kind) != std::string_view::npos,
-              "JSON escape");
+      require(std::string_view("\"\\/bfnrtu").find(kind) != std::string_view::npos, "JSON escape");
       at += kind == 'u' ? 6 : 2;
       require(at < json.size(), "JSON escape cut short");
       continue;

@@ -4,6 +4,8 @@
 #include "source_lines.hpp"
 #include "source_readers.hpp"
 
+namespace pellamar::names {
+
 void readActiveDirectorySchema(NameDatabase& names, const std::string& directory,
                                const std::vector<std::string>& files) {
   const std::uint16_t source = names.addSource(SourceKind::LdapSchema, directory);
@@ -64,3 +66,5 @@ void readActiveDirectorySchema(NameDatabase& names, const std::string& directory
     damaged.report(names, path, "an attribute or class with its identifier and display name");
   }
 }
+
+}  // namespace pellamar::names

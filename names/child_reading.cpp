@@ -12,6 +12,8 @@
 #include <cstring>
 #include <exception>
 
+namespace pellamar::names {
+
 namespace {
 
 // The status a shell gives a program it cannot run.
@@ -20,7 +22,7 @@ constexpr int CannotRunStatus = 127;
 // Writes all of `data`, through interruptions; false when the reader is gone.
 bool writeAll(int descriptor, std::string_view data) {
   while (!data.empty()) {
-    const ssize_t written = write(descriptor, data.data(), data.size());
+    const ssize_t written = ::write(descriptor, data.data(), data.size());
     if (written < 0 && errno == EINTR) {
       continue;
     }
@@ -77,7 +79,7 @@ bool readUntilClosed(int descriptor, std::string& received,
     }
     const std::size_t start = received.size();
     received.resize(start + Chunk);
-    const ssize_t count = read(descriptor, received.data() + start, Chunk);
+    const ssize_t count = ::read(descriptor, received.data() + start, Chunk);
     received.resize(start + static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
     if (count == 0 || (count < 0 && errno != EINTR && errno != EAGAIN)) {
       return true;
@@ -245,3 +247,5 @@ std::optional<ChildFault> runReader(NameDatabase& names, const std::string& prog
   }
   return fault;
 }
+
+}  // namespace pellamar::names

@@ -13,6 +13,8 @@
 
 #include "name_database.hpp"
 
+namespace pellamar::names {
+
 // Where a reader in a child says which file it is on, so that the parent
 // can name the file when the child dies. It lives in memory the two
 // processes share, a program the child runs included; in the parent's own
@@ -72,3 +74,5 @@ std::optional<ChildFault> readInChild(
 std::optional<ChildFault> runReader(NameDatabase& names, const std::string& program,
                                     const std::vector<std::string>& arguments,
                                     std::chrono::milliseconds limit);
+
+}  // namespace pellamar::names

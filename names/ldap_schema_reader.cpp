@@ -8,6 +8,8 @@
 #include "source_lines.hpp"
 #include "source_readers.hpp"
 
+namespace pellamar::names {
+
 namespace {
 
 // One definition: its keyword, its value and the line it starts on.
@@ -182,3 +184,5 @@ void readLdapSchema(NameDatabase& names, const std::string& path) {
   }
   damaged.report(names, path, "a definition OpenLDAP reads");
 }
+
+}  // namespace pellamar::names

@@ -30,6 +30,8 @@
 #include "source_lines.hpp"
 #include "source_readers.hpp"
 
+namespace pellamar::names {
+
 namespace {
 
 // libsmi reports through a plain function: the first fault of each file
@@ -526,3 +528,5 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
     names.addWarning(std::move(warning));
   }
 }
+
+}  // namespace pellamar::names

@@ -20,6 +20,8 @@
 #include "pellamar/writers.hpp"
 #include "snmp_instances.hpp"
 
+namespace pellamar::names {
+
 namespace {
 
 // Offsets into the table's text are 32-bit, which keeps a record at 44
@@ -1181,7 +1183,7 @@ std::error_code NameDatabase::save(const std::string& path, std::string_view fin
   }
   std::string_view left = out;
   while (!left.empty()) {
-    const ssize_t written = write(descriptor, left.data(), left.size());
+    const ssize_t written = ::write(descriptor, left.data(), left.size());
     if (written < 0 && errno == EINTR) {
       continue;
     }
@@ -1301,3 +1303,5 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   *this = std::move(loaded);
   return true;
 }
+
+}  // namespace pellamar::names

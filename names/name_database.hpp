@@ -17,6 +17,8 @@
 
 #include "pellamar/object_identifier.hpp"
 
+namespace pellamar::names {
+
 // The kinds of source, in the order they are consulted: when two sources
 // name one identifier, the earlier kind's name is shown first.
 enum class SourceKind : std::uint8_t {
@@ -341,3 +343,5 @@ class NameDatabase {
   // text whose start before its first full stop no name has is no name.
   std::span<const std::uint64_t> dottedFilter_;
 };
+
+}  // namespace pellamar::names

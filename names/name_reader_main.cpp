@@ -21,6 +21,8 @@
 #include "child_reading.hpp"
 #include "source_readers.hpp"
 
+using namespace pellamar::names;
+
 namespace {
 
 // The status for arguments no caller of ours writes.

@@ -9,6 +9,8 @@
 #include "pellamar/relative_oid.hpp"
 #include "pellamar/writers.hpp"
 
+namespace pellamar::names {
+
 namespace {
 
 using pellamar::ObjectIdentifier;
@@ -116,3 +118,5 @@ std::optional<std::string> resolveName(const NameDatabase& names, std::string_vi
   }
   return std::nullopt;
 }
+
+}  // namespace pellamar::names

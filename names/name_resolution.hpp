@@ -12,6 +12,8 @@
 #include "name_database.hpp"
 #include "pellamar/object_identifier.hpp"
 
+namespace pellamar::names {
+
 // Reads `text` as a name into `identifier`. `reading` holds the reading of
 // the text before, which a list of one object's instances reuses (see
 // NameDatabase::read). Returns why no one identifier is named, as a
@@ -20,3 +22,5 @@
 std::optional<std::string> resolveName(const NameDatabase& names, std::string_view text,
                                        NameReading& reading,
                                        pellamar::ObjectIdentifier& identifier);
+
+}  // namespace pellamar::names

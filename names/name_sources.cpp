@@ -18,6 +18,8 @@
 #include "child_reading.hpp"
 #include "source_readers.hpp"
 
+namespace pellamar::names {
+
 namespace {
 
 std::optional<std::string> environment(const char* name) {
@@ -447,3 +449,5 @@ NameDatabase loadNames(const NameLocations& locations) {
   }
   return names;
 }
+
+}  // namespace pellamar::names

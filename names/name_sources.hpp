@@ -9,6 +9,8 @@
 
 #include "name_database.hpp"
 
+namespace pellamar::names {
+
 // The places each kind of source is looked for. A file or folder that is
 // not there is passed over in silence, unless it was asked for by name.
 struct NameLocations {
@@ -54,3 +56,5 @@ bool aboutInstalledFile(std::string_view warning);
 // from the same files as they are now (their paths, sizes and times), and
 // otherwise read afresh and cached.
 NameDatabase loadNames(const NameLocations& locations);
+
+}  // namespace pellamar::names

@@ -11,6 +11,8 @@
 
 #include "source_readers.hpp"
 
+namespace pellamar::names {
+
 namespace {
 
 // Module names that later modules replaced, as net-snmp maps them, so that
@@ -121,3 +123,5 @@ OldModuleNames::~OldModuleNames() {
     rmdir(directory_.c_str());
   }
 }
+
+}  // namespace pellamar::names

@@ -4,6 +4,8 @@
 
 #include "source_readers.hpp"
 
+namespace pellamar::names {
+
 void addOpenSslNames(NameDatabase& names) {
   const std::uint16_t source = names.addSource(SourceKind::OpenSsl, {});
   // OBJ_new_nid(0) is the number the next object would get: one past the
@@ -21,3 +23,5 @@ void addOpenSslNames(NameDatabase& names) {
   }
   ERR_clear_error();
 }
+
+}  // namespace pellamar::names

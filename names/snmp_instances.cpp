@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+namespace pellamar::names {
+
 namespace {
 
 struct IndexSyntax {
@@ -463,3 +465,5 @@ std::optional<std::string> readInstance(std::string_view indexes, std::string_vi
   }
   return dotted;
 }
+
+}  // namespace pellamar::names

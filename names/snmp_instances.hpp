@@ -24,6 +24,8 @@
 #include <string>
 #include <string_view>
 
+namespace pellamar::names {
+
 // `arcs` (dotted, "6.112.117.98.108.105.99.0.3.1") written by `indexes`:
 // "\"public\".\"\".3.noAuthNoPriv". Arcs the indexes do not account for
 // follow as numbers. Unlike net-snmp, which writes an octet it cannot
@@ -39,3 +41,5 @@ std::string writeInstance(std::string_view indexes, std::string_view arcs);
 // is not an instance of these indexes.
 std::optional<std::string> readInstance(std::string_view indexes, std::string_view text,
                                         std::string& fault);
+
+}  // namespace pellamar::names

@@ -11,6 +11,8 @@
 #include "pellamar/object_identifier.hpp"
 #include "pellamar/readers.hpp"
 
+namespace pellamar::names {
+
 inline std::string_view trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t\r");
   if (first == std::string_view::npos) {
@@ -67,3 +69,5 @@ class DamagedLines {
   long count_ = 0;
   long first_ = 0;
 };
+
+}  // namespace pellamar::names

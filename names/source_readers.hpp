@@ -10,6 +10,8 @@
 #include "child_reading.hpp"
 #include "name_database.hpp"
 
+namespace pellamar::names {
+
 // OpenSSL's built-in object table: short names, with long names as their
 // descriptions.
 void addOpenSslNames(NameDatabase& names);
@@ -74,3 +76,5 @@ void readLdapSchema(NameDatabase& names, const std::string& path);
 // entry's cn ("Account-Expires") its description.
 void readActiveDirectorySchema(NameDatabase& names, const std::string& directory,
                                const std::vector<std::string>& files);
+
+}  // namespace pellamar::names

@@ -5,6 +5,8 @@
 #include "source_lines.hpp"
 #include "source_readers.hpp"
 
+namespace pellamar::names {
+
 namespace {
 
 constexpr std::string_view EnterprisesPrefix = "1.3.6.1.4.1.";
@@ -172,3 +174,5 @@ void readEnterprises(NameDatabase& names, const std::string& path) {
     damaged.report(names, path, "an enterprise number followed by its organization");
   }
 }
+
+}  // namespace pellamar::names

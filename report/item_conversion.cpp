@@ -13,6 +13,8 @@
 
 namespace pellamar {
 
+using namespace names;
+
 namespace {
 
 using pellamar::Error;

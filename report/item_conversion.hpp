@@ -119,7 +119,7 @@ class ItemConverter {
   std::string_view itemDotted_;
   // The reading of the last name, which the next reuses when it is the
   // same name with other arcs.
-  NameReading nameReading_;
+  names::NameReading nameReading_;
 };
 
 }  // namespace pellamar

@@ -10,6 +10,8 @@
 #include "pellamar/writers.hpp"
 
 namespace pellamar {
+
+using namespace names;
 namespace {
 
 // The room one item's results take at most, besides the item, its names

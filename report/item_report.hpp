@@ -56,7 +56,7 @@ class ItemReport {
 
  private:
   // What is known of an identifier's names, for one item's output.
-  struct Naming : Description {
+  struct Naming : names::Description {
     // Some name comes from a source beyond OpenSSL, so each is shown with
     // its source.
     bool beyondOpenSsl = false;

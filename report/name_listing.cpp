@@ -7,6 +7,8 @@
 #include "pellamar/visible_text.hpp"
 
 namespace pellamar {
+
+using namespace names;
 namespace {
 
 // What gives a user each kind of source they have none of.

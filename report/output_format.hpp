@@ -22,7 +22,7 @@ enum class OutputFormat {
 class NameLookup {
  public:
   virtual ~NameLookup() = default;
-  virtual const NameDatabase& database() = 0;
+  virtual const names::NameDatabase& database() = 0;
 };
 
 // Where messages about items go, each placed at the line (or operand) and

@@ -10,6 +10,8 @@
 #include "pellamar/writers.hpp"
 
 namespace pellamar {
+
+using namespace names;
 namespace {
 
 std::string_view tagText(IdentifierTag tag) {

@@ -90,7 +90,7 @@ class ScanReport final : public InputSink {
   NameLookup& names_;
   ScanOutput& output_;
   // Reused from one distinct identifier to the next.
-  Description description_;
+  names::Description description_;
   std::string file_;
   std::size_t block_ = 0;
   std::string label_;

@@ -26,6 +26,8 @@
 #include "pellamar/writers.hpp"
 #include "source_readers.hpp"
 
+using namespace pellamar::names;
+
 namespace {
 
 const std::string Data = PELLAMAR_TEST_DATA "/names";

@@ -16,6 +16,8 @@
 #include "test_support.hpp"
 
 namespace pellamar {
+
+using namespace names;
 namespace {
 
 constexpr std::string_view Named = "1.3.6.1.4.1.99999.3";

@@ -8,6 +8,8 @@
 #include <random>
 #include <string>
 
+using namespace pellamar::names;
+
 namespace {
 
 constexpr const char* AccessIndexes = "s s i i:noAuthNoPriv=1,authNoPriv=2,authPriv=3";
