@@ -212,6 +212,31 @@ TEST_P(ReportTest, FaultsNameTheFileAsGiven) {
 
 const std::string Dotted(Named);
 
+// The names command's lines for one name of a names file, and its sources,
+// with the kinds not found and what gives each.
+TEST(NameListing, WritesEachReadersLines) {
+  const ReportCase plain{"Plain", "our.names", "", "ourName", "Ours.", "", "", ""};
+  EXPECT_EQ(listed(plain, OutputFormat::Human),
+            Dotted +
+                " ourName (names file)\n"
+                "names file                 1 names  our.names\n"
+                "OpenSSL                 none found: OpenSSL's library always has them\n"
+                "dumpasn1                none found: install Debian's dumpasn1 package\n"
+                "SNMP MIB                none found: install Debian's snmp-mibs-downloader "
+                "package (non-free), or put modules in ~/.snmp/mibs\n"
+                "LDAP schema             none found: install Debian's slapd package\n"
+                "packaged names          none found: install the pellamar-cli package\n"
+                "enterprise numbers      none found: install Debian's libwireshark-data "
+                "package, or put IANA's enterprise-numbers file in ~/.local/share/pellamar\n");
+  EXPECT_EQ(listed(plain, OutputFormat::Tsv),
+            Dotted + "\tourName\tnames file\tour.names\tOurs.\nnames file\t1\tour.names\n");
+  EXPECT_EQ(listed(plain, OutputFormat::Json),
+            "{\"identifier\":\"" + Dotted +
+                "\",\"name\":\"ourName\",\"source\":\"names file\",\"file\":\"our.names\","
+                "\"description\":\"Ours.\"}\n{\"source\":\"names file\",\"names\":1,\"file\":"
+                "\"our.names\"}\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Reports, ReportTest,
     testing::Values(

@@ -59,6 +59,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "b",
                     "a\\u2028b", "a\\u2028b"},
         VisibleCase{"CharacterAfterTheOverrides", "\xE2\x80\xAF", "\xE2\x80\xAF", "\xE2\x80\xAF"},
+        // Unassigned, between the invisible operators and the isolates.
+        VisibleCase{"GapBeforeTheIsolates", "\xE2\x81\xA5", "\xE2\x81\xA5", "\xE2\x81\xA5"},
+        VisibleCase{"FirstIsolate", "\xE2\x81\xA6", "\\u2066", "\\u2066"},
         VisibleCase{"TagCharacter", "\xF3\xA0\x80\x81", "\\U000E0001", "\\U000E0001"},
         VisibleCase{"LastTagCharacter", "\xF3\xA0\x81\xBF", "\\U000E007F", "\\U000E007F"},
         VisibleCase{"OnePastTheTags", "\xF3\xA0\x82\x80", "\xF3\xA0\x82\x80", "\xF3\xA0\x82\x80"},
@@ -70,6 +73,30 @@ INSTANTIATE_TEST_SUITE_P(
         VisibleCase{"AllBytesAtTheBound", std::string(3, '\xFF'), "\\xFF\\xFF\\xFF",
                     "\\xFF\\xFF\\xFF"}),
     rowName<VisibleCase>);
+
+// Where the first octet that would not be copied as it is stands.
+struct FirstEscapedCase {
+  const char* name;
+  std::string text;
+  std::size_t index;
+};
+
+class FirstEscapedTest : public testing::TestWithParam<FirstEscapedCase> {};
+
+TEST_P(FirstEscapedTest, FindsTheFirstEscapedCharacter) {
+  EXPECT_EQ(firstEscaped(GetParam().text), GetParam().index);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, FirstEscapedTest,
+    testing::Values(FirstEscapedCase{"Empty", "", 0}, FirstEscapedCase{"Printable", "a b~", 4},
+                    FirstEscapedCase{"BackslashIsCopied", "a\\b", 3},
+                    FirstEscapedCase{"LettersBeyondAscii", "M\xC3\xBCller \xE6\x97\xA5", 11},
+                    FirstEscapedCase{"Escape", "ab\x1B", 2}, FirstEscapedCase{"Delete", "\x7F", 0},
+                    FirstEscapedCase{"Override", "\xC3\xA9\xE2\x80\xAE", 2},
+                    FirstEscapedCase{"ByteThatIsNoUtf8", "a\xFF", 1},
+                    FirstEscapedCase{"CutShort", "ab\xE2\x80", 2}),
+    rowName<FirstEscapedCase>);
 
 // Every character the system's Unicode tables call a format character or
 // a line or paragraph separator is escaped, and no letter, mark, number,
