@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "fuzz_checks.hpp"
+#include "json_lines.hpp"
 #include "name_listing.hpp"
 #include "pellamar/readers.hpp"
-#include "pellamar/utf8.hpp"
 #include "pellamar/visible_text.hpp"
 #include "scan_report.hpp"
 
@@ -46,59 +46,6 @@ class Collected final : public pellamar::ScanOutput {
   std::string text;
 };
 
-// A JSON string, in valid UTF-8 with every control escaped, from `at`.
-bool skipJsonString(std::string_view line, std::size_t& at) {
-  if (at >= line.size() || line[at] != '"') {
-    return false;
-  }
-  for (++at; at < line.size() && line[at] != '"';) {
-    const auto c = static_cast<unsigned char>(line[at]);
-    if (c < 0x20 || c == 0x7F) {
-      return false;
-    }
-    if (c == '\\') {
-      at += line.substr(at + 1, 1) == "u" ? 6U : 2U;
-    } else if (const std::size_t length = pellamar::utf8CharacterLength(line, at); length > 0) {
-      at += length;
-    } else {
-      return false;
-    }
-  }
-  return at++ < line.size();
-}
-
-// One JSON object of string, number, true, false and null members.
-bool isJsonObject(std::string_view line) {
-  std::size_t at = 0;
-  if (line.empty() || line[at++] != '{') {
-    return false;
-  }
-  for (;;) {
-    if (!skipJsonString(line, at) || at >= line.size() || line[at++] != ':' || at >= line.size()) {
-      return false;
-    }
-    if (line[at] == '"') {
-      if (!skipJsonString(line, at)) {
-        return false;
-      }
-    } else {
-      const std::size_t start = at;
-      while (at < line.size() &&
-             std::string_view("0123456789nulltruefalse").find(line[at]) != std::string_view::npos) {
-        ++at;
-      }
-      if (at == start) {
-        return false;
-      }
-    }
-    if (at < line.size() && line[at] == ',') {
-      ++at;
-      continue;
-    }
-    return at + 1 == line.size() && line[at] == '}';
-  }
-}
-
 void requireLines(std::string_view text, OutputFormat format, std::size_t tabs) {
   require(text.empty() || text.back() == '\n', "a line without its end");
   for (std::size_t at = 0; at < text.size();) {
@@ -106,7 +53,7 @@ void requireLines(std::string_view text, OutputFormat format, std::size_t tabs) 
     const std::string_view line = text.substr(at, end - at);
     at = end + 1;
     if (format == OutputFormat::Json) {
-      require(isJsonObject(line), "invalid JSON line");
+      require(pellamar::checks::isJsonObject(line), "invalid JSON line");
       continue;
     }
     std::string withoutTabs(line);

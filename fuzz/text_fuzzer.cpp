@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "fuzz_checks.hpp"
+#include "json_lines.hpp"
 #include "pellamar/characters.hpp"
 #include "pellamar/json.hpp"
 #include "pellamar/utf8.hpp"
@@ -93,25 +94,6 @@ std::string unescaped(std::string_view shown) {
   return text;
 }
 
-// A JSON string (RFC 8259) in valid UTF-8, with no control unescaped.
-void requireJsonString(std::string_view json) {
-  require(json.size() >= 2 && json.front() == '"' && json.back() == '"', "JSON quotes");
-  for (std::size_t at = 1; at + 1 < json.size();) {
-    const auto c = static_cast<std::uint8_t>(json[at]);
-    require(c >= 0x20 && c != 0x7F && c != '"', "JSON control or quote unescaped");
-    if (c == '\\') {
-      const char kind = json[at + 1];
-      require(std::string_view("\"\\/bfnrtu").find(kind) != std::string_view::npos, "JSON escape");
-      at += kind == 'u' ? 6 : 2;
-      require(at < json.size(), "JSON escape cut short");
-      continue;
-    }
-    const std::size_t length = pellamar::utf8CharacterLength(json, at);
-    require(length > 0, "JSON not UTF-8");
-    at += length;
-  }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -127,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string json;
   pellamar::appendJsonString(json, text);
   require(json.size() <= pellamar::jsonStringBound(text.size()), "JSON bound");
-  requireJsonString(json);
+  require(pellamar::checks::isJsonString(json), "invalid JSON string");
 
   std::size_t named = 0;
   for (std::size_t at = 0; at < text.size() && named < MaxNamed;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "json_lines.hpp"
 #include "name_listing.hpp"
 #include "pellamar/readers.hpp"
-#include "pellamar/utf8.hpp"
 #include "pellamar/visible_text.hpp"
 #include "scan_report.hpp"
 #include "test_support.hpp"
@@ -88,55 +88,7 @@ std::string listed(const ReportCase& row, OutputFormat format) {
   return lines;
 }
 
-// Whether `line` is one JSON object of string, number, true, false and
-// null members, in valid UTF-8 with every control escaped.
-bool isJsonObject(std::string_view line) {
-  std::size_t at = 0;
-  const auto string = [&] {
-    if (at >= line.size() || line[at] != '"') {
-      return false;
-    }
-    for (++at; at < line.size() && line[at] != '"';) {
-      const auto c = static_cast<unsigned char>(line[at]);
-      if (c < 0x20 || c == 0x7F) {
-        return false;
-      }
-      if (c == '\\') {
-        at += line.substr(at + 1, 1) == "u" ? 6U : 2U;
-      } else if (const std::size_t length = utf8CharacterLength(line, at); length > 0) {
-        at += length;
-      } else {
-        return false;
-      }
-    }
-    return at++ < line.size();
-  };
-  const auto value = [&] {
-    if (line[at] == '"') {
-      return string();
-    }
-    for (const std::string_view word : {"null", "true", "false"}) {
-      if (line.substr(at).starts_with(word)) {
-        at += word.size();
-        return true;
-      }
-    }
-    const std::size_t start = at;
-    while (at < line.size() && line[at] >= '0' && line[at] <= '9') {
-      ++at;
-    }
-    return at > start;
-  };
-  if (line.empty() || line[at++] != '{') {
-    return false;
-  }
-  do {
-    if (!string() || at >= line.size() || line[at++] != ':' || at >= line.size() || !value()) {
-      return false;
-    }
-  } while (at < line.size() && line[at] == ',' && ++at != 0);
-  return at + 1 == line.size() && line[at] == '}';
-}
+using checks::isJsonObject;
 
 std::vector<std::string_view> linesOf(std::string_view text) {
   std::vector<std::string_view> lines;
