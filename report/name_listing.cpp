@@ -3,8 +3,8 @@
 #include <array>
 #include <cstdio>
 
-#include "pellamar/json.hpp"
 #include "pellamar/visible_text.hpp"
+#include "record_line.hpp"
 
 namespace pellamar {
 
@@ -59,34 +59,20 @@ void appendNameLine(std::string& out, const Name& name, OutputFormat format) {
       appendVisible(out, name.shown());
       out += " (";
       out += kind;
-      out += ')';
+      out += ")\n";
       break;
     case OutputFormat::Tsv:
-      out += dotted;
-      out += '\t';
-      appendVisible(out, name.qualified());
-      out += '\t';
-      out += kind;
-      out += '\t';
-      appendVisible(out, name.source->path);
-      out += '\t';
-      appendVisible(out, name.description);
+    case OutputFormat::Json: {
+      RecordLine record(out, format);
+      record.plain("identifier", dotted);
+      record.text("name", name.qualified());
+      record.plain("source", kind);
+      record.text("file", name.source->path);
+      record.text("description", name.description);
+      record.end();
       break;
-    case OutputFormat::Json:
-      out += "{\"identifier\":";
-      appendJsonString(out, dotted);
-      out += ",\"name\":";
-      appendJsonString(out, name.qualified());
-      out += ",\"source\":";
-      appendJsonString(out, kind);
-      out += ",\"file\":";
-      appendJsonString(out, name.source->path);
-      out += ",\"description\":";
-      appendJsonString(out, name.description);
-      out += '}';
-      break;
+    }
   }
-  out += '\n';
 }
 
 void appendSourceLines(std::string& out, const NameDatabase& database, OutputFormat format) {
@@ -105,33 +91,26 @@ void appendSourceLines(std::string& out, const NameDatabase& database, OutputFor
         continue;
       }
       found = true;
-      const std::string count = std::to_string(source.names);
-      switch (format) {
-        case OutputFormat::Human:
-        case OutputFormat::Tsv:
-          if (format == OutputFormat::Human) {
-            appendPadded(out, kindText, KindWidth, false);
-            out += ' ';
-            appendPadded(out, count, CountWidth, true);
-            out += " names  ";
-          } else {
-            out.append(kindText).append("\t").append(count).append("\t");
-          }
-          if (source.path.empty()) {
-            out += "built in";
-          } else {
-            appendVisible(out, source.path);
-          }
-          break;
-        case OutputFormat::Json:
-          out += "{\"source\":";
-          appendJsonString(out, kindText);
-          out += ",\"names\":";
-          out += count;
-          out += ",\"file\":";
-          appendJsonString(out, source.path);
-          out += '}';
-          break;
+      if (format != OutputFormat::Human) {
+        RecordLine record(out, format);
+        record.plain("source", kindText);
+        record.number("names", source.names);
+        if (source.path.empty() && format == OutputFormat::Tsv) {
+          record.plain("file", "built in");
+        } else {
+          record.text("file", source.path);
+        }
+        record.end();
+        continue;
+      }
+      appendPadded(out, kindText, KindWidth, false);
+      out += ' ';
+      appendPadded(out, std::to_string(source.names), CountWidth, true);
+      out += " names  ";
+      if (source.path.empty()) {
+        out += "built in";
+      } else {
+        appendVisible(out, source.path);
       }
       out += '\n';
     }

@@ -8,6 +8,7 @@
 #include "pellamar/relative_oid.hpp"
 #include "pellamar/visible_text.hpp"
 #include "pellamar/writers.hpp"
+#include "record_line.hpp"
 
 namespace pellamar {
 
@@ -66,14 +67,6 @@ void appendForPeople(std::string& out, const FoundIdentity& identity) {
   }
 }
 
-void appendOptionalJson(std::string& out, std::string_view text) {
-  if (text.empty()) {
-    out += "null";
-  } else {
-    appendJsonString(out, text);
-  }
-}
-
 }  // namespace
 
 ScanReport::ScanReport(const ScanOptions& options, NameLookup& names, ScanOutput& output)
@@ -90,14 +83,19 @@ void ScanReport::blockStarted(std::size_t number, std::string_view label) {
   label_ = label;
   shownLabel_ = visible(label);
   headed_ = false;
-  tsvPrefix_ = shownFile_;
-  tsvPrefix_ += '\t';
-  if (block_ > 0) {
-    appendNumber(tsvPrefix_, block_);
+  if (options_.format == OutputFormat::Human) {
+    return;
   }
-  tsvPrefix_ += '\t';
-  tsvPrefix_ += shownLabel_;
-  tsvPrefix_ += '\t';
+  recordPrefix_.clear();
+  RecordLine record(recordPrefix_, options_.format);
+  record.text("file", file_);
+  if (block_ > 0) {
+    record.number("block", block_);
+    record.text("label", label_);
+  } else {
+    record.none("block");
+    record.none("label");
+  }
 }
 
 void ScanReport::found(const FoundIdentifier& identifier) {
@@ -148,64 +146,34 @@ void ScanReport::appendFound(const FoundIdentifier& identifier, const FoundIdent
         line += within->name.empty() ? within->dotted : within->shown;
         line += ')';
       }
+      line += '\n';
       break;
     case OutputFormat::Tsv:
-      line += tsvPrefix_;
-      appendNumber(line, identifier.offset);
-      line += '\t';
-      appendNumber(line, identifier.depth);
-      line += '\t';
-      line += tagText(identifier.tag);
-      line += '\t';
-      line += identity.dotted;
-      line += '\t';
-      line += identity.name;
-      line += identifier.leads ? "\t1\t" : "\t0\t";
+    case OutputFormat::Json: {
+      line = recordPrefix_;
+      RecordLine record = RecordLine::after(line, options_.format);
+      record.number("offset", identifier.offset);
+      record.number("depth", identifier.depth);
+      record.plain("tag", tagText(identifier.tag));
+      record.plain("identifier", identity.dotted);
+      record.optionalText("name", identity.name);
+      record.flag("leads", identifier.leads);
       if (within != nullptr) {
-        line += within->dotted;
-        line += '\t';
-        line += within->name;
+        record.plain("within", within->dotted);
+        record.optionalText("within_name", within->name);
       } else {
-        line += '\t';
+        record.none("within");
+        record.none("within_name");
       }
+      // People see an enterprise's owner in the name's place; TSV keeps
+      // the fields it has always had.
+      if (options_.format == OutputFormat::Json) {
+        record.optionalText("owner", identity.owner);
+      }
+      record.end();
       break;
-    case OutputFormat::Json:
-      line += "{\"file\":";
-      appendJsonString(line, file_);
-      line += ",\"block\":";
-      if (block_ > 0) {
-        appendNumber(line, block_);
-        line += ",\"label\":";
-        appendJsonString(line, label_);
-      } else {
-        line += "null,\"label\":null";
-      }
-      line += ",\"offset\":";
-      appendNumber(line, identifier.offset);
-      line += ",\"depth\":";
-      appendNumber(line, identifier.depth);
-      line += ",\"tag\":\"";
-      line += tagText(identifier.tag);
-      line += "\",\"identifier\":\"";
-      line += identity.dotted;
-      line += "\",\"name\":";
-      appendOptionalJson(line, identity.name);
-      line += identifier.leads ? ",\"leads\":true" : ",\"leads\":false";
-      line += ",\"within\":";
-      if (within != nullptr) {
-        line += '"';
-        line += within->dotted;
-        line += "\",\"within_name\":";
-        appendOptionalJson(line, within->name);
-      } else {
-        line += "null,\"within_name\":null";
-      }
-      line += ",\"owner\":";
-      appendOptionalJson(line, identity.owner);
-      line += '}';
-      break;
+    }
   }
-  line += '\n';
 }
 
 void ScanReport::fault(const ScanFault& fault) {
@@ -253,29 +221,19 @@ void ScanReport::writeCounts() {
         appendAligned(line, identity.count, 7);
         line += "  ";
         appendForPeople(line, identity);
+        line += '\n';
         break;
       case OutputFormat::Tsv:
-        appendNumber(line, identity.count);
-        line += '\t';
-        line += tagText(identity.tag);
-        line += '\t';
-        line += identity.dotted;
-        line += '\t';
-        line += identity.name;
+      case OutputFormat::Json: {
+        RecordLine record(line, options_.format);
+        record.number("count", identity.count);
+        record.plain("tag", tagText(identity.tag));
+        record.plain("identifier", identity.dotted);
+        record.optionalText("name", identity.name);
+        record.end();
         break;
-      case OutputFormat::Json:
-        line += "{\"count\":";
-        appendNumber(line, identity.count);
-        line += ",\"tag\":\"";
-        line += tagText(identity.tag);
-        line += "\",\"identifier\":\"";
-        line += identity.dotted;
-        line += "\",\"name\":";
-        appendOptionalJson(line, identity.name);
-        line += '}';
-        break;
+      }
     }
-    line += '\n';
     output_.write(line);
   }
 }
@@ -302,9 +260,9 @@ FoundIdentity& ScanReport::identityOf(IdentifierTag tag, const ObjectIdentifier&
         (own.empty() || own.front().source->kind != SourceKind::Enterprises)) {
       identity.owner = description_.owner->name;
     }
-    // Names come from files: people and fields see them escaped, JSON
-    // escapes them its own way.
-    if (options_.format != OutputFormat::Json) {
+    // Names come from files: people see them escaped; fields and JSON
+    // escape them as each record is written.
+    if (options_.format == OutputFormat::Human) {
       identity.name = visible(identity.name);
       identity.shown = visible(identity.shown);
       identity.owner = visible(identity.owner);

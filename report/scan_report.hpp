@@ -99,8 +99,8 @@ class ScanReport final : public InputSink {
   std::string shownLabel_;
   bool headed_ = false;
   bool faultFree_ = true;
-  // The fields every TSV line of the block starts with.
-  std::string tsvPrefix_;
+  // The fields every TSV or JSON line of the block starts with, unended.
+  std::string recordPrefix_;
   std::string line_;
   std::string key_;
   std::unordered_map<std::string, FoundIdentity, TextHash, std::equal_to<>> identities_;
