@@ -16,25 +16,9 @@
 #include <vector>
 
 #include "pellamar/object_identifier.hpp"
+#include "source_kinds.hpp"
 
 namespace pellamar::names {
-
-// The kinds of source, in the order they are consulted: when two sources
-// name one identifier, the earlier kind's name is shown first.
-enum class SourceKind : std::uint8_t {
-  // Files the user keeps or names on the command line.
-  UserNames,
-  OpenSsl,
-  Dumpasn1,
-  SnmpMib,
-  LdapSchema,
-  // Names files that come with Pellamar, such as DICOM's UID registry.
-  PackagedNames,
-  Enterprises,
-};
-
-// What a source is called in output: "SNMP MIB", "LDAP schema".
-std::string_view kindName(SourceKind kind);
 
 struct NameSource {
   SourceKind kind;
@@ -74,11 +58,6 @@ struct Name {
   // column's instance by its INDEX ("\"public\".3"), others as they are.
   std::string instance(std::string_view arcsBelow) const;
 };
-
-// What qualifies a name of a kind of source that has no modules, as in
-// "LDAP::uid": "names", "OpenSSL", "dumpasn1", "SNMP", "LDAP", "packaged",
-// "enterprise".
-std::string_view qualifierOf(SourceKind kind);
 
 // The names of one identifier: its own, or those of its nearest named
 // ancestor and the arcs below it.
@@ -137,10 +116,6 @@ struct NameReading {
   // same candidates.
   std::string head_;
 };
-
-// The checksum a names cache carries of what follows it: the first line,
-// then this, then the body it is worked out over.
-std::uint64_t cacheChecksum(std::string_view body);
 
 class NameDatabase {
  public:
@@ -216,7 +191,7 @@ class NameDatabase {
   // their arcs.
   std::vector<Name> childrenOf(std::span<const std::uint8_t> contents) const;
 
-  // The table as a cache file, and back. save() returns what kept it from
+  // The table as a cache file (name_cache.hpp), and back. save() returns what kept it from
   // writing the file, if anything. load() returns false, leaving the table
   // empty, when the file is missing, was written for another
   // `fingerprint`, or does not match the checksum it was written with.

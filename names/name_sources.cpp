@@ -137,14 +137,11 @@ struct SourceFiles {
   }
 };
 
-// The cache is made by, and for, this program as it is, with its reader
-// (their files' sizes and times stand for their builds) and OpenSSL's
-// table as the library installed holds it.
-constexpr int CacheVersion = 2;
-
 SourceFiles sourceFiles(const NameLocations& locations) {
   SourceFiles files;
-  files.fingerprint = "version " + std::to_string(CacheVersion) + "\n";
+  // The cache is made by, and for, this program as it is, with its reader
+  // (their files' sizes and times stand for their builds) and OpenSSL's
+  // table as the library installed holds it.
   files.note("/proc/self/exe");
   files.note(locations.nameReader);
   files.note(PELLAMAR_OPENSSL_LIBRARY);

@@ -1,6 +1,5 @@
 #include "name_listing.hpp"
 
-#include <array>
 #include <cstdio>
 
 #include "pellamar/visible_text.hpp"
@@ -10,29 +9,6 @@ namespace pellamar {
 
 using namespace names;
 namespace {
-
-// What gives a user each kind of source they have none of.
-std::string_view providerOf(SourceKind kind) {
-  switch (kind) {
-    case SourceKind::UserNames:
-      return "write your own in ~/.config/pellamar/names, or give one with --names-file";
-    case SourceKind::OpenSsl:
-      return "OpenSSL's library always has them";
-    case SourceKind::Dumpasn1:
-      return "install Debian's dumpasn1 package";
-    case SourceKind::SnmpMib:
-      return "install Debian's snmp-mibs-downloader package (non-free), or put modules in "
-             "~/.snmp/mibs";
-    case SourceKind::LdapSchema:
-      return "install Debian's slapd package";
-    case SourceKind::PackagedNames:
-      return "install the pellamar-cli package";
-    case SourceKind::Enterprises:
-      return "install Debian's libwireshark-data package, or put IANA's enterprise-numbers file "
-             "in ~/.local/share/pellamar";
-  }
-  return {};
-}
 
 // `text` after blanks that make it `width` characters wide; wider text as
 // it is.
@@ -76,14 +52,10 @@ void appendNameLine(std::string& out, const Name& name, OutputFormat format) {
 }
 
 void appendSourceLines(std::string& out, const NameDatabase& database, OutputFormat format) {
-  constexpr std::array kinds = {SourceKind::UserNames,  SourceKind::OpenSsl,
-                                SourceKind::Dumpasn1,   SourceKind::SnmpMib,
-                                SourceKind::LdapSchema, SourceKind::PackagedNames,
-                                SourceKind::Enterprises};
   // Wide enough for every kind's name and every count of names.
   constexpr std::size_t KindWidth = 20;
   constexpr std::size_t CountWidth = 7;
-  for (const SourceKind kind : kinds) {
+  for (const SourceKind kind : AllSourceKinds) {
     const std::string_view kindText = kindName(kind);
     bool found = false;
     for (const NameSource& source : database.sources()) {

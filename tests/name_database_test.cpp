@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "child_reading.hpp"
+#include "name_cache.hpp"
 #include "name_resolution.hpp"
 #include "name_sources.hpp"
 #include "pellamar/readers.hpp"
@@ -1029,6 +1030,22 @@ TEST_F(NameCache, RefusesAnotherFingerprintAndDamage) {
     EXPECT_EQ(damaged.size(), 0U);
     ASSERT_FALSE(database().save(path, "fingerprint"));
   }
+}
+
+TEST_F(NameCache, RefusesACacheOfAnotherVersion) {
+  const std::string path = (directory_ / "names.cache").string();
+  ASSERT_FALSE(database().save(path, "fingerprint"));
+  std::string cache;
+  {
+    std::ifstream file(path, std::ios::binary);
+    cache.assign(std::istreambuf_iterator<char>(file), {});
+  }
+  ASSERT_TRUE(cache.starts_with(CacheMagic));
+  // The version before, its body and checksum whole.
+  cache[CacheMagic.size() - 2] = static_cast<char>(cache[CacheMagic.size() - 2] - 1);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << cache;
+  NameDatabase loaded;
+  EXPECT_FALSE(loaded.load(path, "fingerprint"));
 }
 
 TEST_F(NameCache, IsUsedByAProgramStartedWithItsStandardInputClosed) {
