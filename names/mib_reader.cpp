@@ -420,14 +420,7 @@ void readMibs(NameDatabase& names, const std::vector<std::string>& files,
   smiSetErrorLevel(SevereFaults);
   smiSetFlags(SMI_FLAG_ERRORS);
   smiSetErrorHandler(keepFault);
-  std::string path;
-  for (const std::string& directory : directories) {
-    if (!path.empty()) {
-      path += ':';
-    }
-    path += directory;
-  }
-  smiSetPath(path.c_str());
+  smiSetPath(joined(directories, ':').c_str());
 
   for (const std::string& file : files) {
     std::ifstream readable(file);

@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "source_lines.hpp"
+
 namespace pellamar::names {
 
 namespace {
@@ -88,10 +90,7 @@ std::string_view valueOfLabel(std::string_view labels, std::string_view label) {
 }
 
 // InetAddressType's values whose addresses net-snmp writes as addresses.
-constexpr std::uint64_t Ipv4 = 1;
-constexpr std::uint64_t Ipv6 = 2;
-constexpr std::uint64_t Ipv4Zoned = 3;
-constexpr std::uint64_t Ipv6Zoned = 4;
+enum InetAddressType : std::uint64_t { Ipv4 = 1, Ipv6 = 2, Ipv4Zoned = 3, Ipv6Zoned = 4 };
 constexpr std::size_t Ipv4Octets = 4;
 constexpr std::size_t Ipv6Octets = 16;
 constexpr std::size_t ZoneOctets = 4;
@@ -456,14 +455,7 @@ std::optional<std::string> readInstance(std::string_view indexes, std::string_vi
       addOctets(octets);
     }
   }
-  std::string dotted;
-  for (const std::string& arc : arcs) {
-    if (!dotted.empty()) {
-      dotted += '.';
-    }
-    dotted += arc;
-  }
-  return dotted;
+  return joined(arcs, '.');
 }
 
 }  // namespace pellamar::names

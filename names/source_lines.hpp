@@ -1,4 +1,4 @@
-// What the readers of text sources share: trimming, identifiers from
+// What the readers of sources share: trimming, joining, identifiers from
 // dotted text, and one warning for the lines that could not be read.
 #pragma once
 
@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "name_database.hpp"
 #include "pellamar/object_identifier.hpp"
@@ -30,6 +31,18 @@ inline std::string lowered(std::string_view text) {
     }
   }
   return result;
+}
+
+// The pieces one after another, `separator` between each two.
+inline std::string joined(const std::vector<std::string>& pieces, char separator) {
+  std::string text;
+  for (const std::string& piece : pieces) {
+    if (!text.empty()) {
+      text += separator;
+    }
+    text += piece;
+  }
+  return text;
 }
 
 // The identifier written in dotted text, or nothing when it is not one.

@@ -30,79 +30,74 @@ std::optional<pellamar::ObjectIdentifier> dumpasn1Identifier(std::string_view va
   return identifier;
 }
 
-// Adds the source of kind `kind` read from `path` and opens the file;
-// when it cannot be, says so and gives nothing.
-std::optional<std::ifstream> openSource(NameDatabase& names, SourceKind kind,
-                                        const std::string& path, std::uint16_t& source) {
-  source = names.addSource(kind, path);
+// Adds the source of kind `kind` read from `path`, and hands each of its
+// lines to `readLine`, trimmed, with its number. A file that cannot be
+// opened, or read to its end, is said so; the names read before are kept.
+template <typename ReadLine>
+void readLines(NameDatabase& names, SourceKind kind, const std::string& path,
+               const ReadLine& readLine) {
+  const std::uint16_t source = names.addSource(kind, path);
   std::ifstream file(path);
   if (!file) {
     names.addWarning(path + ": cannot be read; its names are left out");
-    return std::nullopt;
+    return;
   }
-  return file;
+  std::string line;
+  long number = 0;
+  while (std::getline(file, line)) {
+    readLine(source, trimmed(line), ++number);
+  }
+  if (file.bad()) {
+    names.addWarning(path + ": cannot be read to its end; the names before are used");
+  }
+}
+
+bool isCommentOrBlank(std::string_view text) {
+  return text.empty() || text.front() == '#';
 }
 
 }  // namespace
 
 void readDumpasn1(NameDatabase& names, const std::string& path) {
-  std::uint16_t source = 0;
-  auto file = openSource(names, SourceKind::Dumpasn1, path, source);
-  if (!file) {
-    return;
-  }
-  std::string line;
-  long number = 0;
   DamagedLines damaged;
   std::optional<pellamar::ObjectIdentifier> identifier;
   bool entryOpen = false;
-  while (std::getline(*file, line)) {
-    ++number;
-    const std::string_view text = trimmed(line);
-    if (text.empty() || text.front() == '#') {
-      continue;
-    }
-    const std::size_t equals = text.find('=');
-    const std::string_view attribute =
-        equals == std::string_view::npos ? text : trimmed(text.substr(0, equals));
-    const std::string_view value =
-        equals == std::string_view::npos ? std::string_view{} : trimmed(text.substr(equals + 1));
-    // "Warning" stands alone: dumpasn1 warns when it meets the identifier.
-    bool understood = equals != std::string_view::npos || attribute == "Warning";
-    if (attribute == "OID") {
-      identifier = dumpasn1Identifier(value);
-      entryOpen = true;
-      understood = identifier.has_value();
-    } else if (attribute == "Description" && entryOpen) {
-      if (identifier) {
-        names.add(source, identifier->octets(), value);
-      }
-      understood = !value.empty();
-    }
-    if (!understood) {
-      damaged.note(number);
-    }
-  }
-  if (file->bad()) {
-    names.addWarning(path + ": cannot be read to its end; the names before are used");
-  }
+  readLines(names, SourceKind::Dumpasn1, path,
+            [&](std::uint16_t source, std::string_view text, long number) {
+              if (isCommentOrBlank(text)) {
+                return;
+              }
+              const std::size_t equals = text.find('=');
+              const std::string_view attribute =
+                  equals == std::string_view::npos ? text : trimmed(text.substr(0, equals));
+              const std::string_view value = equals == std::string_view::npos
+                                                 ? std::string_view{}
+                                                 : trimmed(text.substr(equals + 1));
+              // "Warning" stands alone: dumpasn1 warns when it meets the
+              // identifier.
+              bool understood = equals != std::string_view::npos || attribute == "Warning";
+              if (attribute == "OID") {
+                identifier = dumpasn1Identifier(value);
+                entryOpen = true;
+                understood = identifier.has_value();
+              } else if (attribute == "Description" && entryOpen) {
+                if (identifier) {
+                  names.add(source, identifier->octets(), value);
+                }
+                understood = !value.empty();
+              }
+              if (!understood) {
+                damaged.note(number);
+              }
+            });
   damaged.report(names, path, "an entry of dumpasn1's form");
 }
 
 void readNamesFile(NameDatabase& names, SourceKind kind, const std::string& path) {
-  std::uint16_t source = 0;
-  auto file = openSource(names, kind, path, source);
-  if (!file) {
-    return;
-  }
-  std::string line;
-  long number = 0;
   DamagedLines damaged;
-  while (std::getline(*file, line)) {
-    ++number;
-    const std::string_view text = trimmed(line);
-    if (text.empty() || text.front() == '#') {
-      continue;
+  readLines(names, kind, path, [&](std::uint16_t source, std::string_view text, long number) {
+    if (isCommentOrBlank(text)) {
+      return;
     }
     const std::size_t identifierEnd = text.find_first_of(" \t");
     const std::string_view rest = identifierEnd == std::string_view::npos
@@ -114,7 +109,7 @@ void readNamesFile(NameDatabase& names, SourceKind kind, const std::string& path
     const auto identifier = dottedIdentifier(text.substr(0, identifierEnd));
     if (!identifier || name.empty()) {
       damaged.note(number);
-      continue;
+      return;
     }
     std::string_view module;
     if (const std::size_t colons = name.find("::"); colons != std::string_view::npos) {
@@ -122,54 +117,47 @@ void readNamesFile(NameDatabase& names, SourceKind kind, const std::string& path
       name.remove_prefix(colons + 2);
     }
     names.add(source, identifier->octets(), name, module, description);
-  }
+  });
   damaged.report(names, path, "an identifier followed by a name");
 }
 
 void readEnterprises(NameDatabase& names, const std::string& path) {
-  std::uint16_t source = 0;
-  auto file = openSource(names, SourceKind::Enterprises, path, source);
-  if (!file) {
-    return;
-  }
-  std::string line;
-  long number = 0;
   DamagedLines damaged;
   // IANA's own file: a number on its own line, the organization on the
   // next, then its contact; anything else there is its preamble.
   bool ianaForm = false;
   std::string pendingNumber;
-  const auto addEnterprise = [&](std::string_view enterprise, std::string_view organization) {
-    if (const auto identifier =
-            dottedIdentifier(std::string(EnterprisesPrefix).append(enterprise))) {
-      names.add(source, identifier->octets(), organization);
-    }
-  };
-  while (std::getline(*file, line)) {
-    ++number;
-    const std::string_view text = trimmed(line);
-    if (!pendingNumber.empty()) {
-      if (!text.empty()) {
-        addEnterprise(pendingNumber, text);
-        pendingNumber.clear();
-      }
-      continue;
-    }
-    if (text.empty() || text.front() == '#') {
-      continue;
-    }
-    if (allDigits(text)) {
-      ianaForm = true;
-      pendingNumber = text;
-      continue;
-    }
-    const std::size_t numberEnd = text.find_first_of(" \t");
-    if (numberEnd != std::string_view::npos && allDigits(text.substr(0, numberEnd))) {
-      addEnterprise(text.substr(0, numberEnd), trimmed(text.substr(numberEnd)));
-    } else {
-      damaged.note(number);
-    }
-  }
+  readLines(names, SourceKind::Enterprises, path,
+            [&](std::uint16_t source, std::string_view text, long number) {
+              const auto addEnterprise = [&](std::string_view enterprise,
+                                             std::string_view organization) {
+                if (const auto identifier =
+                        dottedIdentifier(std::string(EnterprisesPrefix).append(enterprise))) {
+                  names.add(source, identifier->octets(), organization);
+                }
+              };
+              if (!pendingNumber.empty()) {
+                if (!text.empty()) {
+                  addEnterprise(pendingNumber, text);
+                  pendingNumber.clear();
+                }
+                return;
+              }
+              if (isCommentOrBlank(text)) {
+                return;
+              }
+              if (allDigits(text)) {
+                ianaForm = true;
+                pendingNumber = text;
+                return;
+              }
+              const std::size_t numberEnd = text.find_first_of(" \t");
+              if (numberEnd != std::string_view::npos && allDigits(text.substr(0, numberEnd))) {
+                addEnterprise(text.substr(0, numberEnd), trimmed(text.substr(numberEnd)));
+              } else {
+                damaged.note(number);
+              }
+            });
   if (!ianaForm) {
     damaged.report(names, path, "an enterprise number followed by its organization");
   }

@@ -364,6 +364,28 @@ TEST(NameSources, AnActiveDirectoryFileThatCannotBeReadIsSaid) {
   EXPECT_EQ(names.read("testColourCode").candidates.size(), 1U);
 }
 
+// A path that opens but cannot be read, such as a folder, is said by every
+// reader of text tables.
+TEST(NameSources, ATableThatCannotBeReadToItsEndIsSaid) {
+  const std::string folder = Data + "/ldap";
+  const std::vector<std::pair<std::string_view, void (*)(NameDatabase&, const std::string&)>>
+      readers = {
+          {"dumpasn1", readDumpasn1},
+          {"names file",
+           [](NameDatabase& names, const std::string& path) {
+             readNamesFile(names, SourceKind::UserNames, path);
+           }},
+          {"enterprise numbers", readEnterprises},
+      };
+  for (const auto& [kind, read] : readers) {
+    NameDatabase names;
+    read(names, folder);
+    EXPECT_EQ(names.warnings(), std::vector<std::string>{folder + ": cannot be read to its end; "
+                                                                  "the names before are used"})
+        << kind;
+  }
+}
+
 TEST(NameSources, ANameGivenTwiceByOneFileIsKeptOnce) {
   const auto names = database().namesOf(identifierOf("1.3.6.1.4.1.99999.1.1").octets());
   ASSERT_EQ(names.size(), 1U);
