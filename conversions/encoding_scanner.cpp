@@ -3,10 +3,14 @@
 #include <algorithm>
 
 #include "character_names.hpp"
+#include "der_octets.hpp"
 
 namespace pellamar {
 
 namespace {
+
+using detail::LengthCountBits;
+using detail::LongLengthBit;
 
 // The parts of an identifier octet (X.690 8.1.2).
 constexpr std::uint8_t ClassBits = 0xC0;
@@ -18,9 +22,6 @@ constexpr std::uint8_t SequenceOctet = 0x30;
 // Universal tag numbers.
 constexpr std::uint64_t BitStringTag = 3;
 constexpr std::uint64_t OctetStringTag = 4;
-// Length octets (X.690 8.1.3).
-constexpr std::uint8_t LongLengthBit = 0x80;
-constexpr std::uint8_t LengthCountBits = 0x7F;
 constexpr std::size_t MaxLengthOctets = 8;
 // The most octets that must be read at once: a header of 1 + 4 tag and 1 +
 // 8 length octets, and the contents of an identifier. A chunk that ends

@@ -6,6 +6,7 @@
 
 #include "arc_rules.hpp"
 #include "base128.hpp"
+#include "der_octets.hpp"
 #include "pellamar/readers.hpp"
 
 namespace pellamar {
@@ -30,15 +31,10 @@ char* writeSubidentifier(std::span<const std::uint8_t> octets, Subidentifier at,
 namespace {
 
 using detail::ContinuationBit;
+using detail::DerHeadOctets;
+using detail::LongLengthBit;
+using detail::ObjectIdentifierTag;
 using detail::Subidentifier;
-
-// The universal tag of an object identifier (X.690 8.19) and what DER puts
-// before its contents: the tag and a one-octet length.
-constexpr std::uint8_t ObjectIdentifierTag = 0x06;
-constexpr std::size_t DerHeadOctets = 2;
-// A length octet with bit 7 set opens the long or, alone, the indefinite
-// form.
-constexpr std::uint8_t LongLengthBit = 0x80;
 
 Error placedAt(ErrorCode code, std::size_t offset, std::uint64_t number = 0,
                std::uint64_t other = 0) {

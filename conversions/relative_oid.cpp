@@ -4,20 +4,21 @@
 
 #include "arc_builder.hpp"
 #include "base64_table.hpp"
+#include "der_octets.hpp"
 #include "pellamar/readers.hpp"
 
 namespace pellamar {
 
 namespace {
 
+using detail::ObjectIdentifierTag;
+using detail::RelativeOidTag;
+
 // ObjectIdentifier counts the first subidentifier as arc 0 and the next as
 // arc 3; a relative identifier's arcs are its subidentifiers.
 constexpr std::uint64_t relativeArc(std::uint64_t arc) {
   return arc == 0 ? 1 : arc - 1;
 }
-
-constexpr std::uint8_t ObjectIdentifierTag = 0x06;
-constexpr std::uint8_t RelativeOidTag = 0x0D;
 
 // A relative identifier's arcs enter the builder after the first two
 // arcs it keeps for identifiers.

@@ -7,6 +7,7 @@
 #include "arc_rules.hpp"
 #include "base128.hpp"
 #include "base64_table.hpp"
+#include "der_octets.hpp"
 #include "octet_writers.hpp"
 #include "pellamar/relative_oid.hpp"
 
@@ -15,13 +16,10 @@ namespace pellamar {
 namespace {
 
 using detail::Base64Alphabet;
+using detail::DerHeadOctets;
 using detail::HexDigits;
-
-// The universal tags of an object identifier (X.690 8.19) and of a
-// relative one (8.20).
-constexpr std::uint8_t ObjectIdentifierTag = 0x06;
-constexpr std::uint8_t RelativeOidTag = 0x0D;
-constexpr std::size_t DerHeadOctets = 2;
+using detail::ObjectIdentifierTag;
+using detail::RelativeOidTag;
 
 // A dotted text takes at most 4 characters an octet and 1 more: an arc of
 // one octet is at most ".127", one of k octets at most 2.11 k digits, and
