@@ -53,32 +53,34 @@ std::string contentsFault(const ScanFault& fault) {
 
 std::string describe(const ScanFault& fault) {
   const auto number = [](std::uint64_t value) { return std::to_string(value); };
+  // Each code's words; a switch without default, so that a new code is
+  // worded here or the build warns.
   switch (fault.code) {
     case ScanFaultCode::EndsInsideElement:
       return "the input ends inside the element that starts here";
-    case ScanFaultCode::HeaderBeyondParent:
-      return "the element's tag and length run past the end of the element around it";
     case ScanFaultCode::LengthBeyondParent:
       return "the element claims " + number(fault.number) +
              " octets of contents, but the element around it has room for " + number(fault.other);
+    case ScanFaultCode::HeaderBeyondParent:
+      return "the element's tag and length run past the end of the element around it";
     case ScanFaultCode::TooDeep:
       return "the elements are nested more than " + number(fault.number) + " deep";
-    case ScanFaultCode::TagNumberTooLarge:
-      return "the tag number takes more than " + number(fault.number) + " octets";
     case ScanFaultCode::PaddedTagNumber:
       return "the tag number starts with the octet 80, which X.690 does not allow";
+    case ScanFaultCode::TagNumberTooLarge:
+      return "the tag number takes more than " + number(fault.number) + " octets";
+    case ScanFaultCode::IndefinitePrimitive:
+      return "a primitive element has the indefinite length";
     case ScanFaultCode::SmallTagNumberInLongForm:
       return "the tag number " + number(fault.number) +
              " is written in the form X.690 keeps for numbers above 30";
-    case ScanFaultCode::LengthTooLarge:
-      return "the length octet " + detail::hexPair(static_cast<std::uint8_t>(fault.number)) +
-             " opens a length too large to follow";
-    case ScanFaultCode::IndefinitePrimitive:
-      return "a primitive element has the indefinite length";
     case ScanFaultCode::StrayEndOfContents:
       return "end-of-contents octets stand where no indefinite length is open";
     case ScanFaultCode::BadIdentifier:
       return "the " + tagName(fault.tag) + " " + contentsFault(fault);
+    case ScanFaultCode::LengthTooLarge:
+      return "the length octet " + detail::hexPair(static_cast<std::uint8_t>(fault.number)) +
+             " opens a length too large to follow";
   }
   return "the encoding cannot be read";
 }

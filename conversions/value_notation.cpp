@@ -1,6 +1,7 @@
 // ASN.1 value notation of object identifiers (see readValueNotation).
 #include <algorithm>
 #include <array>
+#include <span>
 
 #include "arc_builder.hpp"
 #include "base64_table.hpp"
@@ -82,22 +83,23 @@ constexpr std::array<NamedArc, 29> ArcsUnderJoint = {{
     {"upu", "40"},
 }};
 
-template <std::size_t Size>
-std::string_view nameNumbered(const std::array<NamedArc, Size>& arcs, std::string_view number) {
-  for (const NamedArc& arc : arcs) {
-    if (arc.number == number) {
-      return arc.name;
-    }
+// The names X.660 gives the arc at `position` (0 for the first) under the
+// first arc `root`: the roots, the arcs under one, and none deeper.
+std::span<const NamedArc> standardArcs(std::size_t position, std::string_view root) {
+  if (position == 0) {
+    return RootNames;
   }
-  return {};
-}
-
-template <std::size_t Size>
-std::string_view numberNamed(const std::array<NamedArc, Size>& arcs, std::string_view name) {
-  for (const NamedArc& arc : arcs) {
-    if (arc.name == name) {
-      return arc.number;
-    }
+  if (position > 1) {
+    return {};
+  }
+  if (root == "0") {
+    return ArcsUnderItuT;
+  }
+  if (root == "1") {
+    return ArcsUnderIso;
+  }
+  if (root == "2") {
+    return ArcsUnderJoint;
   }
   return {};
 }
@@ -105,19 +107,12 @@ std::string_view numberNamed(const std::array<NamedArc, Size>& arcs, std::string
 // The number that `name` stands for alone as the arc after `arcs` arcs
 // under `root`, or nothing.
 std::string_view standardNumber(std::size_t arcs, std::string_view root, std::string_view name) {
-  if (arcs == 0) {
-    return numberNamed(RootNames, name);
+  for (const NamedArc& arc : standardArcs(arcs, root)) {
+    if (arc.name == name) {
+      return arc.number;
+    }
   }
-  if (arcs != 1) {
-    return {};
-  }
-  if (root == "0") {
-    return numberNamed(ArcsUnderItuT, name);
-  }
-  if (root == "1") {
-    return numberNamed(ArcsUnderIso, name);
-  }
-  return numberNamed(ArcsUnderJoint, name);
+  return {};
 }
 
 }  // namespace
@@ -130,19 +125,12 @@ bool isAsn1Identifier(std::string_view name) {
 
 std::string_view standardArcName(std::size_t position, std::string_view root,
                                  std::string_view number) {
-  if (position == 0) {
-    return nameNumbered(RootNames, number);
+  for (const NamedArc& arc : standardArcs(position, root)) {
+    if (arc.number == number) {
+      return arc.name;
+    }
   }
-  if (position != 1) {
-    return {};
-  }
-  if (root == "0") {
-    return nameNumbered(ArcsUnderItuT, number);
-  }
-  if (root == "1") {
-    return nameNumbered(ArcsUnderIso, number);
-  }
-  return root == "2" ? nameNumbered(ArcsUnderJoint, number) : std::string_view{};
+  return {};
 }
 
 namespace {

@@ -140,6 +140,17 @@ void readLdapSchema(NameDatabase& names, const std::string& path) {
                 description != nullptr ? description : "");
     }
   };
+  // A definition as OpenLDAP parsed it, or null where it could not, with
+  // its fields that name it.
+  const auto addDefinition = [&addNames, &damaged](const Statement& statement,
+                                                   const auto* definition, auto oid, auto aliases,
+                                                   auto description) {
+    if (definition == nullptr) {
+      damaged.note(statement.line);
+      return;
+    }
+    addNames(statement, definition->*oid, definition->*aliases, definition->*description);
+  };
   for (const Statement& statement : statementsOf(file, ldif)) {
     // LDIF's attributes are plural, and "objectClass: olcSchemaConfig"
     // is an entry's class, not a definition.
@@ -167,19 +178,13 @@ void readLdapSchema(NameDatabase& names, const std::string& path) {
     } else if (keyword == (ldif ? "attributetypes" : "attributetype")) {
       const std::unique_ptr<LDAPAttributeType, AttributeTypeDeleter> type(
           ldap_str2attributetype(value.c_str(), &code, &where, permissive));
-      if (!type) {
-        damaged.note(statement.line);
-        continue;
-      }
-      addNames(statement, type->at_oid, type->at_names, type->at_desc);
+      addDefinition(statement, type.get(), &LDAPAttributeType::at_oid, &LDAPAttributeType::at_names,
+                    &LDAPAttributeType::at_desc);
     } else if (keyword == (ldif ? "objectclasses" : "objectclass")) {
       const std::unique_ptr<LDAPObjectClass, ObjectClassDeleter> objectClass(
           ldap_str2objectclass(value.c_str(), &code, &where, permissive));
-      if (!objectClass) {
-        damaged.note(statement.line);
-        continue;
-      }
-      addNames(statement, objectClass->oc_oid, objectClass->oc_names, objectClass->oc_desc);
+      addDefinition(statement, objectClass.get(), &LDAPObjectClass::oc_oid,
+                    &LDAPObjectClass::oc_names, &LDAPObjectClass::oc_desc);
     }
   }
   damaged.report(names, path, "a definition OpenLDAP reads");

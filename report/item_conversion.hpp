@@ -18,7 +18,6 @@
 #include "pellamar/error.hpp"
 #include "pellamar/object_identifier.hpp"
 #include "pellamar/readers.hpp"
-#include "pellamar/relative_oid.hpp"
 
 namespace pellamar {
 

@@ -16,14 +16,6 @@
 
 namespace pellamar {
 
-struct ScanOptions {
-  OutputFormat format = OutputFormat::Human;
-  // Each distinct identifier once, with the number of times it was found.
-  bool count = false;
-  // Only the identifiers that no source of names names.
-  bool unknown = false;
-};
-
 // Where a scan's lines and faults go.
 class ScanOutput {
  public:
@@ -36,8 +28,17 @@ class ScanOutput {
   virtual void fault(const std::string& message) = 0;
 };
 
+struct ScanOptions {
+  OutputFormat format = OutputFormat::Human;
+  // Each distinct identifier once, with the number of times it was found.
+  bool count = false;
+  // Only the identifiers that no source of names names.
+  bool unknown = false;
+};
+
 // What is shown of an identifier found: worked out once for each distinct
-// one. Names are escaped but in JSON.
+// one. Names are escaped here for people; fields and JSON escape them as
+// each record is written.
 struct FoundIdentity {
   IdentifierTag tag = IdentifierTag::ObjectIdentifier;
   std::size_t count = 0;
