@@ -126,6 +126,7 @@ void InputScanner::decide() {
           return detail::base64Value(static_cast<unsigned char>(c)) != detail::NotInAlphabet;
         });
     kind_ = base64 ? InputKind::Base64 : InputKind::Pem;
+    state_ = base64 ? TextState::Data : TextState::Outside;
     this->text(sample);
   }
   sample_.clear();
@@ -146,11 +147,10 @@ void InputScanner::text(std::span<const std::uint8_t> octets) {
       if (unnamed_.size() == MaxCharacterOctets) {
         reportUnnamed();
       }
-    } else if (kind_ == InputKind::Base64) {
-      if (!skipping_ && !isBlank(c)) {
-        base64(c, column_);
-      }
-    } else if (lineText_.size() < MaxLineKept) {
+    } else if (kind_ == InputKind::Base64 && state_ == TextState::Data && !isBlank(c)) {
+      base64(c, column_);
+    }
+    if ((kind_ == InputKind::Pem || base64Undecided()) && lineText_.size() < MaxLineKept) {
       lineText_ += static_cast<char>(c);
     }
   }
@@ -160,55 +160,74 @@ void InputScanner::endLine() {
   if (!unnamed_.empty()) {
     reportUnnamed();
   }
-  if (kind_ != InputKind::Pem) {
-    return;
-  }
-  const std::uint64_t length = column_;
   const std::string_view line = trimmed(lineText_);
-  if (const auto label = beginLabel(line)) {
-    if (inBlock_ && !skipping_) {
-      textFault(0, "the PEM block that begins at line " + std::to_string(blockLine_) +
-                       " has no END line before this one");
-    }
-    beginBlock(*label);
-  } else if (inBlock_ && line.starts_with(EndMarker)) {
-    if (!skipping_) {
-      endBase64();
-    }
-    inBlock_ = false;
-  } else if (inBlock_ && !skipping_) {
-    if (!blockData_ && line.starts_with(ProcType) &&
-        line.find("ENCRYPTED") != std::string_view::npos) {
-      // A key encrypted the old way (RFC 1421): what follows is no BER.
-      textFault(0,
-                "the PEM block is encrypted (Proc-Type: 4,ENCRYPTED), so what it holds "
-                "cannot be read");
-    } else if (length > MaxLineKept) {
-      textFault(0, "the line is longer than " + std::to_string(MaxLineKept) +
-                       " characters, which no PEM block has");
-    } else if (blockData_ || (!line.empty() && line.find(':') == std::string_view::npos)) {
-      // Headers ("Proc-Type: 4,ENCRYPTED") and blank lines come before the
-      // data.
-      blockData_ = true;
-      for (std::size_t index = 0; index < lineText_.size(); ++index) {
-        const auto c = static_cast<std::uint8_t>(lineText_[index]);
-        if (!isBlank(c) && !base64(c, index + 1)) {
-          break;
-        }
-      }
-    }
+  if (base64Undecided() && beginLabel(line)) {
+    // What came before was a title, not Base64: nothing of it has been
+    // scanned or reported.
+    kind_ = InputKind::Pem;
+    state_ = TextState::Outside;
+    heldFault_.reset();
+  }
+  if (kind_ == InputKind::Pem) {
+    blockLine(line, column_);
   }
   lineText_.clear();
 }
 
+void InputScanner::blockLine(std::string_view line, std::uint64_t length) {
+  if (const auto label = beginLabel(line)) {
+    if (state_ == TextState::Headers || state_ == TextState::Data) {
+      endBlock(BlockEnd::Cut, 0,
+               "the PEM block that begins at line " + std::to_string(blockLine_) +
+                   " has no END line before this one");
+    }
+    beginBlock(*label);
+    return;
+  }
+  if (state_ == TextState::Outside) {
+    return;
+  }
+  if (line.starts_with(EndMarker)) {
+    if (state_ != TextState::PassedOver) {
+      endBlock(BlockEnd::Whole);
+    }
+    state_ = TextState::Outside;
+    return;
+  }
+  if (state_ == TextState::PassedOver) {
+    return;
+  }
+  if (state_ == TextState::Headers && line.starts_with(ProcType) &&
+      line.find("ENCRYPTED") != std::string_view::npos) {
+    // A key encrypted the old way (RFC 1421): what follows is no BER.
+    endBlock(BlockEnd::Fault, 0,
+             "the PEM block \"" + label_ +
+                 "\" is encrypted (Proc-Type: 4,ENCRYPTED), so what it holds cannot be read");
+  } else if (length > MaxLineKept) {
+    endBlock(BlockEnd::Fault, 0,
+             "the line is longer than " + std::to_string(MaxLineKept) +
+                 " characters, which no PEM block has");
+  } else if (state_ == TextState::Data ||
+             (!line.empty() && line.find(':') == std::string_view::npos)) {
+    // Headers ("Proc-Type: 4,ENCRYPTED") and blank lines come before the
+    // data.
+    state_ = TextState::Data;
+    for (std::size_t index = 0; index < lineText_.size(); ++index) {
+      const auto c = static_cast<std::uint8_t>(lineText_[index]);
+      if (!isBlank(c) && !base64(c, index + 1)) {
+        break;
+      }
+    }
+  }
+}
+
 void InputScanner::beginBlock(std::string_view label) {
   ++blocks_;
+  label_ = label;
   sink_.blockStarted(blocks_, label);
   scanner_.reset();
-  inBlock_ = true;
+  state_ = TextState::Headers;
   blockLine_ = line_;
-  blockData_ = false;
-  skipping_ = false;
   group_ = 0;
   groupCharacters_ = 0;
   padding_ = 0;
@@ -222,10 +241,12 @@ bool InputScanner::base64(std::uint8_t character, std::uint64_t column) {
     if (kind_ == InputKind::Pem) {
       // The line is whole, and the character's place in it, after Base64
       // characters and blanks alone, is its column: at most MaxLineKept.
-      textFault(column, nameCharacterAt(lineText_, static_cast<std::size_t>(column - 1)) +
-                            " is not a Base64 character");
+      endBlock(BlockEnd::Fault, column,
+               nameCharacterAt(lineText_, static_cast<std::size_t>(column - 1)) +
+                   " is not a Base64 character");
     } else {
-      stopDecoding();
+      // Ended once the character is named.
+      state_ = TextState::PassedOver;
       unnamed_.assign(1, static_cast<char>(character));
       unnamedColumn_ = column;
       if (character < 0x80) {
@@ -236,7 +257,8 @@ bool InputScanner::base64(std::uint8_t character, std::uint64_t column) {
   }
   if (value == detail::PaddingValue) {
     if (groupCharacters_ < 2 || groupCharacters_ + padding_ == GroupCharacters) {
-      textFault(column, "the padding character \"=\" stands where no octet is open");
+      endBlock(BlockEnd::Fault, column,
+               "the padding character \"=\" stands where no octet is open");
       return false;
     }
     padded_ = true;
@@ -244,7 +266,7 @@ bool InputScanner::base64(std::uint8_t character, std::uint64_t column) {
     return true;
   }
   if (padded_) {
-    textFault(column, "Base64 data follows the padding");
+    endBlock(BlockEnd::Fault, column, "Base64 data follows the padding");
     return false;
   }
   group_ = group_ << BitsPerCharacter | static_cast<std::uint32_t>(value);
@@ -267,42 +289,49 @@ void InputScanner::endGroup() {
   }
 }
 
-void InputScanner::endBase64() {
-  if (groupCharacters_ == 1) {
-    textFault(0, "a lone Base64 character ends the octets, which no octet ends with");
-    return;
-  }
-  if (groupCharacters_ > 0) {
-    endGroup();
-  }
-  flushDecoded();
-  scanner_.finish();
-}
-
 void InputScanner::flushDecoded() {
+  if (kind_ == InputKind::Base64) {
+    committed_ = true;
+    lineText_.clear();
+  }
   scanner_.feed(decoded_);
   decoded_.clear();
 }
 
-void InputScanner::stopDecoding() {
-  // The octets decoded before the fault are scanned; the fault cuts them,
-  // and says so itself.
-  if (!skipping_) {
-    flushDecoded();
-    scanner_.abandon();
+void InputScanner::endBlock(BlockEnd end, std::uint64_t column, const std::string& message) {
+  if (end == BlockEnd::Whole && groupCharacters_ == 1) {
+    endBlock(BlockEnd::Fault, 0,
+             "a lone Base64 character ends the octets, which no octet ends with");
+    return;
   }
-  skipping_ = true;
+  state_ = TextState::PassedOver;
+  if (end == BlockEnd::Whole) {
+    if (groupCharacters_ > 0) {
+      endGroup();
+    }
+    flushDecoded();
+    scanner_.finish();
+    return;
+  }
+  if (base64Undecided()) {
+    heldFault_ = HeldFault{line_, column, message};
+    return;
+  }
+  // The octets decoded before the cut are scanned; the cut says so itself,
+  // not the scanner.
+  flushDecoded();
+  scanner_.abandon();
+  report(line_, column, message);
 }
 
-void InputScanner::textFault(std::uint64_t column, const std::string& message) {
-  stopDecoding();
-  sink_.textFault(line_, column, message);
+void InputScanner::report(std::uint64_t line, std::uint64_t column, const std::string& message) {
+  sink_.textFault(line, column, message);
 }
 
 void InputScanner::reportUnnamed() {
-  sink_.textFault(line_, unnamedColumn_,
-                  nameCharacterAt(unnamed_, 0) + " is not a Base64 character");
+  const std::string message = nameCharacterAt(unnamed_, 0) + " is not a Base64 character";
   unnamed_.clear();
+  endBlock(BlockEnd::Fault, unnamedColumn_, message);
 }
 
 void InputScanner::finish() {
@@ -317,18 +346,24 @@ void InputScanner::finish() {
     endLine();
   }
   if (kind_ == InputKind::Base64) {
-    if (!skipping_) {
-      endBase64();
+    if (state_ == TextState::Data) {
+      endBlock(BlockEnd::Whole);
+    }
+    if (heldFault_) {
+      // No PEM block came: the input was Base64, with a fault.
+      committed_ = true;
+      flushDecoded();
+      scanner_.abandon();
+      report(heldFault_->line, heldFault_->column, heldFault_->message);
     }
     return;
   }
-  if (inBlock_ && !skipping_) {
-    // As when another block begins before the END line: what a string
-    // held so far is scanned too.
-    textFault(
-        0, "the input ends inside the PEM block that begins at line " + std::to_string(blockLine_));
+  if (state_ == TextState::Headers || state_ == TextState::Data) {
+    endBlock(
+        BlockEnd::Cut, 0,
+        "the input ends inside the PEM block that begins at line " + std::to_string(blockLine_));
   } else if (blocks_ == 0) {
-    sink_.textFault(0, 0, "there is no PEM block in the text, and it is not Base64");
+    report(0, 0, "there is no PEM block in the text, and it is not Base64");
   }
 }
 

@@ -184,7 +184,7 @@ expect block_without_end 1 "no-end.pem, block 1 (A):
 # for damaged BER.
 openssl genrsa -traditional -aes128 -passout pass:x 512 2>/dev/null >encrypted.pem
 expect encrypted_key 1 "" \
-  "pellamar-cli: encrypted.pem:2: the PEM block is encrypted (Proc-Type: 4,ENCRYPTED), so what it holds cannot be read" \
+  "pellamar-cli: encrypted.pem:2: the PEM block \"RSA PRIVATE KEY\" is encrypted (Proc-Type: 4,ENCRYPTED), so what it holds cannot be read" \
   scan encrypted.pem
 
 # JSON is valid UTF-8 whatever a file's name holds.
