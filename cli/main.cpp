@@ -147,9 +147,10 @@ int printAnswer(const std::string& text) {
   return AllConverted;
 }
 
+// The message may quote an argument, which is text from outside.
 int usageError(const std::string& message) {
-  std::fprintf(stderr, "pellamar-cli: %s\n%sTry 'pellamar-cli --help' for more information.\n",
-               message.c_str(), Usage);
+  Diagnostics(stderr).error(message);
+  std::fprintf(stderr, "%sTry 'pellamar-cli --help' for more information.\n", Usage);
   return UsageError;
 }
 
@@ -284,7 +285,7 @@ int run(int argc, char* argv[]) {
     try {
       return scanFiles(operands, scanOptions, objectNames, diagnostics) ? AllConverted : SomeFailed;
     } catch (const OutputError& error) {
-      std::fprintf(stderr, "pellamar-cli: %s\n", error.what());
+      diagnostics.error(error.what());
       return SomeFailed;
     }
   }
@@ -313,11 +314,11 @@ int run(int argc, char* argv[]) {
       throw;
     } catch (const std::runtime_error& error) {
       // The input failed; what was converted before is still written.
-      std::fprintf(stderr, "pellamar-cli: %s\n", error.what());
+      diagnostics.error(error.what());
     }
     output.flush();
   } catch (const OutputError& error) {
-    std::fprintf(stderr, "pellamar-cli: %s\n", error.what());
+    diagnostics.error(error.what());
     return SomeFailed;
   }
   return allConverted ? AllConverted : SomeFailed;
@@ -331,7 +332,7 @@ int main(int argc, char* argv[]) {
   } catch (const std::bad_alloc&) {
     std::fputs("pellamar-cli: memory exhausted\n", stderr);
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "pellamar-cli: %s\n", error.what());
+    Diagnostics(stderr).error(error.what());
   } catch (...) {
     std::fputs("pellamar-cli: an unexpected failure ended the run\n", stderr);
   }

@@ -534,6 +534,9 @@ expect unknown_command 2 "" "pellamar-cli: unknown command 'bogus'; the commands
 $usage" bogus
 expect unknown_option 2 "" "pellamar-cli: The following argument was not expected: --bogus
 $usage" encode --bogus 1.2
+# An argument is text from outside: its controls are shown, not obeyed.
+expect unknown_option_escaped 2 "" "pellamar-cli: The following argument was not expected: --bogus\\x1B[2J
+$usage" encode $'--bogus\e[2J' 1.2
 expect tsv_or_json 2 "" "~--tsv excludes --json" encode --tsv --json 1.2
 expect relative_or_lenient 2 "" "~--lenient excludes --relative" decode --relative --lenient BgEr
 expect sources_or_children 2 "" "~--children excludes --sources" names --sources --children 1.2
