@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "pellamar/visible_text.hpp"
+
 namespace {
 
 constexpr int WriteFailed = 1;
@@ -89,8 +91,12 @@ QString asWritten(const QStringList& arguments, const QString& name) {
   return name;
 }
 
+// The message may quote an argument, which is text from outside: its
+// controls are shown, not obeyed.
 int usageError(const QString& message) {
-  print(stderr, QStringLiteral("pellamar: ") + message + QLatin1Char('\n') + usage() +
+  const QString shown =
+      QString::fromStdString(pellamar::visible(message.toStdString(), pellamar::Backslash::Kept));
+  print(stderr, QStringLiteral("pellamar: ") + shown + QLatin1Char('\n') + usage() +
                     tr("Try 'pellamar --help' for more information.\n"));
   return UsageError;
 }

@@ -40,6 +40,10 @@ expect_write_failure version_to_closed_output closed --version
 expect operand 2 "" "pellamar: unexpected operand 'identifiers.txt'; the window reads no files.
 $usage
 $try" identifiers.txt
+# Arguments are text from outside: their controls are shown, not obeyed.
+expect operand_escaped 2 "" "pellamar: unexpected operand 'x\\x1B]0;t\\x07'; the window reads no files.
+$usage
+$try" $'x\e]0;t\a'
 # Qt's own options are passed on: the window opens (and is stopped here)
 # instead of a usage error.
 timeout 2 "$program" -platform offscreen -style fusion >/dev/null 2>&1
