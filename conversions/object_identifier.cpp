@@ -8,6 +8,7 @@
 #include "base128.hpp"
 #include "der_octets.hpp"
 #include "pellamar/readers.hpp"
+#include "pellamar/relative_oid.hpp"
 
 namespace pellamar {
 
@@ -105,6 +106,18 @@ std::optional<Error> ObjectIdentifier::fromContents(std::span<const std::uint8_t
   }
   std::memcpy(out.octets_.data(), octets.data(), octets.size());
   out.size_ = octets.size();
+  return std::nullopt;
+}
+
+std::optional<Error> ObjectIdentifier::appendArcs(const RelativeOid& below) {
+  const auto arcs = below.octets();
+  if (arcs.size() > MaxOctets - size_) {
+    return placedAt(ErrorCode::TooManyContentsOctets, MaxOctets, size_ + arcs.size());
+  }
+  // A relative identifier's contents are whole subidentifiers, which
+  // follow the last of this one's as they are.
+  std::memcpy(octets_.data() + size_, arcs.data(), arcs.size());
+  size_ += arcs.size();
   return std::nullopt;
 }
 

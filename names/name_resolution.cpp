@@ -1,7 +1,6 @@
 #include "name_resolution.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -95,26 +94,19 @@ std::optional<std::string> resolveName(const NameDatabase& names, std::string_vi
            (anyForm ? "the qualified name or " : "") + "the identifier instead.";
   }
   identifier = identifierOf(reading.candidates.front());
-  // The arcs below are their own contents after the name's, read without
-  // writing the whole identifier out and reading it again.
+  // The arcs below are read as a relative identifier and put after the
+  // name's, without writing the whole identifier out and reading it again.
   pellamar::RelativeOid below;
-  if (!reading.arcsBelow.empty() && !pellamar::readRelativeDotted(reading.arcsBelow, below) &&
-      identifier.octets().size() + below.octets().size() <= ObjectIdentifier::MaxOctets) {
-    std::array<std::uint8_t, ObjectIdentifier::MaxOctets> contents{};
-    const auto end =
-        std::copy(identifier.octets().begin(), identifier.octets().end(), contents.begin());
-    std::copy(below.octets().begin(), below.octets().end(), end);
-    ObjectIdentifier::fromContents(
-        {contents.data(), identifier.octets().size() + below.octets().size()}, identifier);
+  if (reading.arcsBelow.empty() ||
+      (!pellamar::readRelativeDotted(reading.arcsBelow, below) && !identifier.appendArcs(below))) {
     return std::nullopt;
   }
-  if (!reading.arcsBelow.empty()) {
-    const std::string whole = dotted(identifier) + "." + reading.arcsBelow;
-    if (const auto error = pellamar::readDotted(whole, identifier)) {
-      return "The name " + quoted(text) + " stands for " + quoted(whole) +
-             ", which is not an identifier: " +
-             pellamar::describe(*error, whole, pellamar::latin1Place(*error, whole));
-    }
+  // The fault is worded in the whole identifier's text, as written.
+  const std::string whole = dotted(identifier) + "." + reading.arcsBelow;
+  if (const auto error = pellamar::readDotted(whole, identifier)) {
+    return "The name " + quoted(text) + " stands for " + quoted(whole) +
+           ", which is not an identifier: " +
+           pellamar::describe(*error, whole, pellamar::latin1Place(*error, whole));
   }
   return std::nullopt;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pellamar/input_scanner.hpp"
+#include "pellamar/readers.hpp"
 #include "pellamar/relative_oid.hpp"
 #include "pellamar/writers.hpp"
 #include "test_support.hpp"
@@ -570,6 +571,55 @@ INSTANTIATE_TEST_SUITE_P(
                                       }(),
                                       ErrorCode::TooManyOctets, 200, 101}),
     rowName<RelativeErrorCase>);
+
+// An identifier with a relative identifier's arcs after its own: what
+// comes back is the whole identifier, or the size that is too large.
+struct AppendCase {
+  const char* name;
+  std::string base;
+  std::string below;
+  std::string whole;
+  std::uint64_t tooLarge;
+};
+
+class AppendArcsTest : public testing::TestWithParam<AppendCase> {};
+
+TEST_P(AppendArcsTest, PutsTheArcsAfterTheBase) {
+  ObjectIdentifier identifier;
+  ASSERT_FALSE(readDotted(GetParam().base, identifier));
+  RelativeOid below;
+  ASSERT_FALSE(readRelativeDotted(GetParam().below, below));
+  const auto error = identifier.appendArcs(below);
+  std::string text;
+  append(identifier, Form::Dotted, text);
+  if (GetParam().tooLarge == 0) {
+    EXPECT_FALSE(error);
+  } else {
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, ErrorCode::TooManyContentsOctets);
+    EXPECT_EQ(error->number, GetParam().tooLarge);
+  }
+  EXPECT_EQ(text, GetParam().whole);
+}
+
+// n arcs of one octet each after "1.3" (one octet).
+std::string arcsOfOneOctet(int count) {
+  std::string text = "1";
+  for (int arc = 1; arc < count; ++arc) {
+    text += ".1";
+  }
+  return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Appended, AppendArcsTest,
+    testing::Values(AppendCase{"Instance", "1.3.6.1.2.1.2.2.1.2", "7", "1.3.6.1.2.1.2.2.1.2.7", 0},
+                    AppendCase{"LargeArcs", "2.25", "300.18446744073709551616",
+                               "2.25.300.18446744073709551616", 0},
+                    AppendCase{"HundredOctets", "1.3", arcsOfOneOctet(99),
+                               "1.3." + arcsOfOneOctet(99), 0},
+                    AppendCase{"OneOctetTooMany", "1.3", arcsOfOneOctet(100), "1.3", 101}),
+    rowName<AppendCase>);
 
 TEST(RelativeOidContents, CountsTheArcCutOffFromOne) {
   RelativeOid relative;

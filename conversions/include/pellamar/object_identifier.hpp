@@ -15,6 +15,8 @@
 
 namespace pellamar {
 
+class RelativeOid;
+
 class ObjectIdentifier {
  public:
   // The most contents octets an identifier may take: a single arc of up to
@@ -33,6 +35,13 @@ class ObjectIdentifier {
                                            ObjectIdentifier& out);
 
   std::span<const std::uint8_t> octets() const { return {octets_.data(), size_}; }
+
+  // Puts the arcs of `below` after this identifier's own, as X.690 8.20
+  // reads a relative identifier against its base: "ifDescr" and "7" make
+  // ifDescr.7. Fails with TooManyContentsOctets, the size the two would
+  // take as its number, when that is more than MaxOctets; the identifier is
+  // then unchanged.
+  std::optional<Error> appendArcs(const RelativeOid& below);
 
   bool operator==(const ObjectIdentifier& other) const {
     const auto mine = octets();
