@@ -341,7 +341,7 @@ void NameDatabase::describe(const pellamar::ObjectIdentifier& identifier, Descri
     description.pathFromSources = (entry.flags & PathFromSources) != 0;
     nextArc = depth + 2;
   } else {
-    path = "{";
+    path.assign(1, '{');
   }
   if (nextArc < arcCount) {
     writeDotted();
