@@ -39,13 +39,14 @@ void appendNameLine(std::string& out, const Name& name, OutputFormat format) {
       break;
     case OutputFormat::Tsv:
     case OutputFormat::Json: {
-      RecordLine record(out, format);
-      record.plain("identifier", dotted);
-      record.text("name", name.qualified());
-      record.plain("source", kind);
-      record.text("file", name.source->path);
-      record.text("description", name.description);
-      record.end();
+      writeRecord(out, format, [&](auto record) {
+        record.plain("identifier", dotted);
+        record.text("name", name.qualified());
+        record.plain("source", kind);
+        record.text("file", name.source->path);
+        record.text("description", name.description);
+        record.end();
+      });
       break;
     }
   }
@@ -64,15 +65,17 @@ void appendSourceLines(std::string& out, const NameDatabase& database, OutputFor
       }
       found = true;
       if (format != OutputFormat::Human) {
-        RecordLine record(out, format);
-        record.plain("source", kindText);
-        record.number("names", source.names);
-        if (source.path.empty() && format == OutputFormat::Tsv) {
-          record.plain("file", "built in");
-        } else {
-          record.text("file", source.path);
-        }
-        record.end();
+        writeRecord(out, format, [&](auto record) {
+          record.plain("source", kindText);
+          record.number("names", source.names);
+          // A field is never empty where JSON has a text.
+          if (source.path.empty() && !decltype(record)::Json) {
+            record.plain("file", "built in");
+          } else {
+            record.text("file", source.path);
+          }
+          record.end();
+        });
         continue;
       }
       appendPadded(out, kindText, KindWidth, false);

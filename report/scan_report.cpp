@@ -87,15 +87,16 @@ void ScanReport::blockStarted(std::size_t number, std::string_view label) {
     return;
   }
   recordPrefix_.clear();
-  RecordLine record(recordPrefix_, options_.format);
-  record.text("file", file_);
-  if (block_ > 0) {
-    record.number("block", block_);
-    record.text("label", label_);
-  } else {
-    record.none("block");
-    record.none("label");
-  }
+  writeRecord(recordPrefix_, options_.format, [this](auto record) {
+    record.text("file", file_);
+    if (block_ > 0) {
+      record.number("block", block_);
+      record.text("label", label_);
+    } else {
+      record.none("block");
+      record.none("label");
+    }
+  });
 }
 
 void ScanReport::found(const FoundIdentifier& identifier) {
@@ -151,26 +152,30 @@ void ScanReport::appendFound(const FoundIdentifier& identifier, const FoundIdent
     case OutputFormat::Tsv:
     case OutputFormat::Json: {
       line = recordPrefix_;
-      RecordLine record = RecordLine::after(line, options_.format);
-      record.number("offset", identifier.offset);
-      record.number("depth", identifier.depth);
-      record.plain("tag", tagText(identifier.tag));
-      record.plain("identifier", identity.dotted);
-      record.optionalText("name", identity.name);
-      record.flag("leads", identifier.leads);
-      if (within != nullptr) {
-        record.plain("within", within->dotted);
-        record.optionalText("within_name", within->name);
-      } else {
-        record.none("within");
-        record.none("within_name");
-      }
-      // People see an enterprise's owner in the name's place; TSV keeps
-      // the fields it has always had.
-      if (options_.format == OutputFormat::Json) {
-        record.optionalText("owner", identity.owner);
-      }
-      record.end();
+      writeRecord(
+          line, options_.format,
+          [&](auto record) {
+            record.number("offset", identifier.offset);
+            record.number("depth", identifier.depth);
+            record.plain("tag", tagText(identifier.tag));
+            record.plain("identifier", identity.dotted);
+            record.prepared("name", identity.name);
+            record.flag("leads", identifier.leads);
+            if (within != nullptr) {
+              record.plain("within", within->dotted);
+              record.prepared("within_name", within->name);
+            } else {
+              record.none("within");
+              record.none("within_name");
+            }
+            // People see an enterprise's owner in the name's place; TSV
+            // keeps the fields it has always had.
+            if constexpr (decltype(record)::Json) {
+              record.prepared("owner", identity.owner);
+            }
+            record.end();
+          },
+          true);
       break;
     }
   }
@@ -225,12 +230,13 @@ void ScanReport::writeCounts() {
         break;
       case OutputFormat::Tsv:
       case OutputFormat::Json: {
-        RecordLine record(line, options_.format);
-        record.number("count", identity.count);
-        record.plain("tag", tagText(identity.tag));
-        record.plain("identifier", identity.dotted);
-        record.optionalText("name", identity.name);
-        record.end();
+        writeRecord(line, options_.format, [&identity](auto record) {
+          record.number("count", identity.count);
+          record.plain("tag", tagText(identity.tag));
+          record.plain("identifier", identity.dotted);
+          record.prepared("name", identity.name);
+          record.end();
+        });
         break;
       }
     }
@@ -260,13 +266,11 @@ FoundIdentity& ScanReport::identityOf(IdentifierTag tag, const ObjectIdentifier&
         (own.empty() || own.front().source->kind != SourceKind::Enterprises)) {
       identity.owner = description_.owner->name;
     }
-    // Names come from files: people see them escaped; fields and JSON
-    // escape them as each record is written.
-    if (options_.format == OutputFormat::Human) {
-      identity.name = visible(identity.name);
-      identity.shown = visible(identity.shown);
-      identity.owner = visible(identity.owner);
-    }
+    // Names come from files: escaped once for each distinct identifier,
+    // as the output's format needs.
+    identity.name = prepareText(identity.name, options_.format);
+    identity.shown = prepareText(identity.shown, options_.format);
+    identity.owner = prepareText(identity.owner, options_.format);
   }
   return identity;
 }

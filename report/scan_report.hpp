@@ -37,8 +37,8 @@ struct ScanOptions {
 };
 
 // What is shown of an identifier found: worked out once for each distinct
-// one. Names are escaped here for people; fields and JSON escape them as
-// each record is written.
+// one. Names are kept as prepareText() makes them ready for the
+// output's format, escaped once.
 struct FoundIdentity {
   IdentifierTag tag = IdentifierTag::ObjectIdentifier;
   std::size_t count = 0;
