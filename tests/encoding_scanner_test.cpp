@@ -462,6 +462,16 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"CharacterCutByTheSample",
                   std::string(InputScanner::KindSample - 1, 'x') + "\xC3\xA9\n" + pem("A", Single),
                   "block 1 A\n@0 d=0 1.3\n", InputKind::Pem},
+        InputCase{
+            "ThreeOctetCharacterCutByTheSample",
+            std::string(InputScanner::KindSample - 2, 'x') + "\xE2\x82\xAC\n" + pem("A", Single),
+            "block 1 A\n@0 d=0 1.3\n", InputKind::Pem},
+        // The sample's last four octets could be no start of a character.
+        InputCase{"OverlongFormAtTheSampleEnd",
+                  std::string(InputScanner::KindSample - 4, 'x') + "\xE0\x80\x80\x80",
+                  "@2 the element claims 120 octets of contents, but the element around it has "
+                  "room for 118\n",
+                  InputKind::Encoding, true},
         InputCase{"TitleOfLettersBeforePem", "GlobalSign\n" + pem("A", Single),
                   "block 1 A\n@0 d=0 1.3\n", InputKind::Pem},
         // Text is Base64 without armour only when all of it is: lines of

@@ -779,6 +779,19 @@ TEST(Contents, LenientReadingDropsPaddingAndKeepsTheLimit) {
   EXPECT_EQ(dottedOf(identifier), "1.2.840");
   ASSERT_FALSE(readContents(Octets{0x2A, 0x87, 0xFF, 0xFF, 0xFF, 0x7F}, Lenient, identifier));
   EXPECT_EQ(dottedOf(identifier), "1.2.2147483647");
+  // No octets, or more than an identifier takes, are refused as a strict
+  // reading refuses them; a strict reading keeps its padding rule.
+  EXPECT_EQ(readContents(Octets{}, Lenient, identifier)->code, ErrorCode::NoOctets);
+  // 101 octets, though without the padding octet they would be 100.
+  Octets padded(101, 0x01);
+  padded.front() = 0x80;
+  EXPECT_EQ(readContents(padded, Lenient, identifier)->code, ErrorCode::TooManyContentsOctets);
+  EXPECT_EQ(readContents(Octets{0x80, 0x2A}, Reading::Strict, identifier)->code,
+            ErrorCode::PaddedSubidentifier);
+  // 2 x 128^10, whose low 64 bits are all zero: too large by its length.
+  EXPECT_TRUE(
+      readContents(Octets{0x2A, 0x82, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00},
+                   Lenient, identifier));
 }
 
 struct PaddingCase {
