@@ -788,6 +788,10 @@ TEST(Contents, LenientReadingDropsPaddingAndKeepsTheLimit) {
   EXPECT_EQ(readContents(padded, Lenient, identifier)->code, ErrorCode::TooManyContentsOctets);
   EXPECT_EQ(readContents(Octets{0x80, 0x2A}, Reading::Strict, identifier)->code,
             ErrorCode::PaddedSubidentifier);
+  const auto cut = readContents(Octets{0x2A, 0x86}, Lenient, identifier);
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(cut->code, ErrorCode::CutOff);
+  EXPECT_EQ(cut->offset, 1U);
   // 2 x 128^10, whose low 64 bits are all zero: too large by its length.
   EXPECT_TRUE(
       readContents(Octets{0x2A, 0x82, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00},
