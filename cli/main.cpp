@@ -226,8 +226,8 @@ int run(int argc, char* argv[]) {
         continue;
       }
       CLI::Option* added =
-          option.flag != nullptr
-              ? command->add_flag(option.name, line.*option.flag, option.description)
+          option.sets != Setting::NamesFile
+              ? command->add_flag(option.name, line.flag(option.sets), option.description)
               : command->add_option(option.name, line.namesFiles, option.description)
                     ->type_name("FILE")
                     ->allow_extra_args(false);
@@ -261,27 +261,28 @@ int run(int argc, char* argv[]) {
   for (const auto& [command, bit] : commands) {
     commandBit = command->parsed() ? bit : commandBit;
   }
-  const OutputFormat format = line.tsv    ? OutputFormat::Tsv
-                              : line.json ? OutputFormat::Json
-                                          : OutputFormat::Human;
+  const OutputFormat format = line.has(Setting::Tsv)    ? OutputFormat::Tsv
+                              : line.has(Setting::Json) ? OutputFormat::Json
+                                                        : OutputFormat::Human;
   if (commandBit == NamesBit) {
-    if (operands.empty() && !line.sources) {
-      return usageError(line.children ? "names --children needs an identifier"
-                                      : "names needs a pattern, --children or --sources");
+    if (operands.empty() && !line.has(Setting::Sources)) {
+      return usageError(line.has(Setting::Children)
+                            ? "names --children needs an identifier"
+                            : "names needs a pattern, --children or --sources");
     }
     Diagnostics diagnostics(stderr);
     ObjectNames objectNames(diagnostics, line.namesFiles);
-    const bool found = answerNameQuery(line.sources     ? NameQuery::Sources
-                                       : line.children  ? NameQuery::Children
-                                       : line.namesOnly ? NameQuery::MatchingNames
-                                                        : NameQuery::Matching,
+    const bool found = answerNameQuery(line.has(Setting::Sources)     ? NameQuery::Sources
+                                       : line.has(Setting::Children)  ? NameQuery::Children
+                                       : line.has(Setting::NamesOnly) ? NameQuery::MatchingNames
+                                                                      : NameQuery::Matching,
                                        operands, format, objectNames, diagnostics);
     return printAnswer("") == AllConverted && found ? AllConverted : SomeFailed;
   }
   if (commandBit == ScanBit) {
     Diagnostics diagnostics(stderr);
     ObjectNames objectNames(diagnostics, line.namesFiles);
-    const ScanOptions scanOptions{format, line.count, line.unknown};
+    const ScanOptions scanOptions{format, line.has(Setting::Count), line.has(Setting::Unknown)};
     try {
       return scanFiles(operands, scanOptions, objectNames, diagnostics) ? AllConverted : SomeFailed;
     } catch (const OutputError& error) {
@@ -291,13 +292,13 @@ int run(int argc, char* argv[]) {
   }
   ConversionOptions options;
   options.command = commandBit == EncodeBit ? Command::Encode : Command::Decode;
-  options.lenient = line.lenient;
-  options.hex = line.hex;
-  options.der = line.der;
-  options.relative = line.relative;
+  options.lenient = line.has(Setting::Lenient);
+  options.hex = line.has(Setting::Hex);
+  options.der = line.has(Setting::Der);
+  options.relative = line.has(Setting::Relative);
   options.format = format;
-  options.names = line.names;
-  options.uuid = line.uuid;
+  options.names = line.has(Setting::Names);
+  options.uuid = line.has(Setting::Uuid);
   options.adviseQuoting =
       options.command == Command::Decode && options.hex && looksLikeSplitDump(operands);
 

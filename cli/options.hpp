@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,21 +18,32 @@ enum CommandBit : unsigned {
   ScanBit = 1U << 3U,
 };
 
+// What an option sets: a flag of the command line, or (NamesFile) the
+// names files, which it names.
+enum class Setting : std::uint8_t {
+  Lenient,
+  Relative,
+  Hex,
+  Der,
+  Tsv,
+  Json,
+  Names,
+  Uuid,
+  Children,
+  Sources,
+  NamesOnly,
+  Count,
+  Unknown,
+  NamesFile,
+};
+
 // What the options of one command line set.
 struct CommandLine {
-  bool lenient = false;
-  bool relative = false;
-  bool hex = false;
-  bool der = false;
-  bool tsv = false;
-  bool json = false;
-  bool names = false;
-  bool uuid = false;
-  bool children = false;
-  bool sources = false;
-  bool namesOnly = false;
-  bool count = false;
-  bool unknown = false;
+  // Whether the option that sets `flag` was given.
+  bool has(Setting flag) const { return flags.at(static_cast<std::size_t>(flag)); }
+  bool& flag(Setting flag) { return flags.at(static_cast<std::size_t>(flag)); }
+
+  std::array<bool, static_cast<std::size_t>(Setting::NamesFile)> flags{};
   std::vector<std::string> namesFiles;
 };
 
@@ -48,8 +61,7 @@ struct OptionRow {
   unsigned commands;
   const char* name;
   const char* description;
-  // The flag it sets, or nullptr for --names-file, which takes a FILE.
-  bool CommandLine::*flag;
+  Setting sets;
   // The options of the same command it cannot go with, separated by
   // blanks; empty for none.
   const char* excludes = "";
@@ -69,43 +81,41 @@ inline constexpr std::array<CommandRow, 4> Commands = {{
 
 // In the order --help lists each command's options.
 inline constexpr std::array<OptionRow, 20> Options = {{
-    {EncodeBit, "--lenient", "read dotted text as the Pellamar window does", &CommandLine::lenient},
-    {DecodeBit, "--lenient", "read octets as the Pellamar window does", &CommandLine::lenient},
+    {EncodeBit, "--lenient", "read dotted text as the Pellamar window does", Setting::Lenient},
+    {DecodeBit, "--lenient", "read octets as the Pellamar window does", Setting::Lenient},
     {EncodeBit, "--relative", "read relative identifiers (RELATIVE-OID), such as 8571.3.2",
-     &CommandLine::relative, "--lenient"},
+     Setting::Relative, "--lenient"},
     {DecodeBit, "--relative",
-     "read relative identifiers (RELATIVE-OID), with --der under the tag 0D",
-     &CommandLine::relative, "--lenient"},
-    {DecodeBit, "--hex", "read hexadecimal pairs instead of Base64", &CommandLine::hex},
-    {DecodeBit, "--der", "read a whole DER encoding: tag 06, length, contents", &CommandLine::der},
-    {NamesBit, "--children", "list the names one arc below each IDENTIFIER",
-     &CommandLine::children},
-    {NamesBit, "--sources", "list the sources of names found, with their counts",
-     &CommandLine::sources, "--children"},
+     "read relative identifiers (RELATIVE-OID), with --der under the tag 0D", Setting::Relative,
+     "--lenient"},
+    {DecodeBit, "--hex", "read hexadecimal pairs instead of Base64", Setting::Hex},
+    {DecodeBit, "--der", "read a whole DER encoding: tag 06, length, contents", Setting::Der},
+    {NamesBit, "--children", "list the names one arc below each IDENTIFIER", Setting::Children},
+    {NamesBit, "--sources", "list the sources of names found, with their counts", Setting::Sources,
+     "--children"},
     {NamesBit, "--names-only", "match patterns against the names alone, not their descriptions",
-     &CommandLine::namesOnly, "--children --sources"},
+     Setting::NamesOnly, "--children --sources"},
     {ScanBit, "--count", "list each distinct identifier once, with how many times it was found",
-     &CommandLine::count},
+     Setting::Count},
     {ScanBit, "--unknown", "list only the identifiers that no source of names names",
-     &CommandLine::unknown},
+     Setting::Unknown},
     {EncodeBit | DecodeBit, "--tsv", "write one line of tab-separated fields per item",
-     &CommandLine::tsv},
-    {NamesBit, "--tsv", "write one line of tab-separated fields per name", &CommandLine::tsv},
-    {ScanBit, "--tsv", "write one line of tab-separated fields per identifier", &CommandLine::tsv},
-    {EncodeBit | DecodeBit, "--json", "write one JSON object per item, one per line",
-     &CommandLine::json, "--tsv"},
-    {NamesBit, "--json", "write one JSON object per name, one per line", &CommandLine::json,
+     Setting::Tsv},
+    {NamesBit, "--tsv", "write one line of tab-separated fields per name", Setting::Tsv},
+    {ScanBit, "--tsv", "write one line of tab-separated fields per identifier", Setting::Tsv},
+    {EncodeBit | DecodeBit, "--json", "write one JSON object per item, one per line", Setting::Json,
      "--tsv"},
-    {ScanBit, "--json", "write one JSON object per identifier, one per line", &CommandLine::json,
+    {NamesBit, "--json", "write one JSON object per name, one per line", Setting::Json, "--tsv"},
+    {ScanBit, "--json", "write one JSON object per identifier, one per line", Setting::Json,
      "--tsv"},
     {EncodeBit | DecodeBit, "--names",
      "with --tsv, add the name, and last the nearest name, its source, the enterprise and the "
      "named path",
-     &CommandLine::names},
+     Setting::Names},
     {EncodeBit | DecodeBit, "--uuid", "with --tsv, add the UUID of an identifier 2.25.N as a field",
-     &CommandLine::uuid},
+     Setting::Uuid},
     {EncodeBit | DecodeBit | NamesBit | ScanBit, "--names-file",
-     "read names from FILE too, before any other source", nullptr},
+     "read names from FILE too, before any other source", Setting::NamesFile},
 }};
 
 // The bash completion script for pellamar-cli, made from the tables.

@@ -143,13 +143,9 @@ INSTANTIATE_TEST_SUITE_P(Boundaries, AnySizeTest, testing::ValuesIn(anySizeVecto
 // The readers of identifier texts, by name.
 using TextReader = std::optional<Error> (*)(std::string_view, ObjectIdentifier&);
 constexpr struct {
-  TextReader Dotted = readDotted;
-  TextReader Lenient = readDottedLenient;
-  TextReader ValueNotation = readValueNotation;
-  TextReader BlankArcs = readBlankArcs;
-  TextReader Uuid = readUuid;
-  TextReader Any = readIdentifier;
-} Readers;
+  TextReader Dotted, Lenient, ValueNotation, BlankArcs, Uuid, Any;
+} Readers{readDotted,    readDottedLenient, readValueNotation,
+          readBlankArcs, readUuid,          readIdentifier};
 
 struct TextCase {
   const char* name;
