@@ -466,6 +466,11 @@ INSTANTIATE_TEST_SUITE_P(
             "ThreeOctetCharacterCutByTheSample",
             std::string(InputScanner::KindSample - 2, 'x') + "\xE2\x82\xAC\n" + pem("A", Single),
             "block 1 A\n@0 d=0 1.3\n", InputKind::Pem},
+        InputCase{"LeadOctetBeforeALetterAtTheSampleEnd",
+                  std::string(InputScanner::KindSample - 2, 'x') + "\xE2" + "A",
+                  "@2 the element claims 120 octets of contents, but the element around it has "
+                  "room for 118\n",
+                  InputKind::Encoding, true},
         // The sample's last four octets could be no start of a character.
         InputCase{"OverlongFormAtTheSampleEnd",
                   std::string(InputScanner::KindSample - 4, 'x') + "\xE0\x80\x80\x80",
