@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "name_database.hpp"
 #include "stored_octets.hpp"
@@ -132,10 +133,11 @@ bool NameDatabase::load(const std::string& path, std::string_view fingerprint) {
   for (std::uint64_t index = 0; index < count; ++index) {
     NameSource source{};
     std::uint64_t names = 0;
-    if (!in.value(source.kind) || !knownKind(source.kind) || !in.value(names) || !in.text(text)) {
+    if (!in.value(source.kind) || !knownKind(source.kind) || !in.value(names) ||
+        !std::in_range<std::size_t>(names) || !in.text(text)) {
       return false;
     }
-    source.names = names;
+    source.names = static_cast<std::size_t>(names);
     source.path = text;
     loaded.sources_.push_back(std::move(source));
   }

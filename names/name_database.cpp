@@ -30,26 +30,28 @@ constexpr std::size_t MaxTableOctets = UINT32_MAX;
 // every module of Debian's archives installed there are under 1,000.
 constexpr std::size_t MaxSources = UINT16_MAX;
 
-// `text` on one line, trimmed, each run of blanks, line breaks and other
-// controls one blank: a name from a file is written as a field and to a
-// terminal, where a tab, a line break or an escape would act.
-std::string oneLine(std::string_view text) {
-  std::string line;
-  line.reserve(text.size());
-  bool blank = false;
-  for (const char c : text) {
-    const auto octet = static_cast<unsigned char>(c);
-    if (octet <= ' ' || octet == 0x7F) {
-      blank = !line.empty();
-      continue;
-    }
-    if (blank) {
-      line += ' ';
-      blank = false;
-    }
-    line += c;
+// Whether `octet` is a blank, a line break or another control.
+bool isBlankOrControl(char octet) {
+  return static_cast<unsigned char>(octet) <= ' ' || octet == 0x7F;
+}
+
+// Whether `text` is already on one line, trimmed, with single blanks
+// between its words: as almost every name and description is, so that it
+// is stored as it is.
+bool isOneLine(std::string_view text) {
+  if (text.empty()) {
+    return true;
   }
-  return line;
+  if (isBlankOrControl(text.front()) || isBlankOrControl(text.back())) {
+    return false;
+  }
+  for (std::size_t index = 1; index < text.size(); ++index) {
+    if (isBlankOrControl(text[index]) &&
+        (text[index] != ' ' || isBlankOrControl(text[index - 1]))) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -120,6 +122,31 @@ NameDatabase::TextRef NameDatabase::store(std::string_view text) {
   return ref;
 }
 
+NameDatabase::TextRef NameDatabase::storeOnOneLine(std::string_view text) {
+  if (isOneLine(text)) {
+    return store(text);
+  }
+  // Trimmed, and each run of blanks, line breaks and other controls one
+  // blank: a name from a file is written as a field and to a terminal,
+  // where a tab, a line break or an escape would act. The line is made in
+  // one buffer, kept from text to text.
+  static thread_local std::string line;
+  line.clear();
+  bool blank = false;
+  for (const char c : text) {
+    if (isBlankOrControl(c)) {
+      blank = !line.empty();
+      continue;
+    }
+    if (blank) {
+      line += ' ';
+      blank = false;
+    }
+    line += c;
+  }
+  return store(line);
+}
+
 std::span<const std::uint8_t> NameDatabase::octets(TextRef ref) const {
   return {reinterpret_cast<const std::uint8_t*>(text_.data()) + ref.offset, ref.size};
 }
@@ -131,8 +158,8 @@ void NameDatabase::add(std::uint16_t source, std::span<const std::uint8_t> conte
     return;
   }
   const std::string_view octetText(reinterpret_cast<const char*>(contents.data()), contents.size());
-  records_.push_back({store(octetText), store(oneLine(name)), store(oneLine(module)),
-                      store(oneLine(description)), store(oneLine(indexes)), source, 0});
+  records_.push_back({store(octetText), storeOnOneLine(name), storeOnOneLine(module),
+                      storeOnOneLine(description), storeOnOneLine(indexes), source, 0});
   ++sources_[source].names;
 }
 
@@ -140,7 +167,7 @@ void NameDatabase::addWarning(std::string warning) {
   warnings_.push_back(std::move(warning));
 }
 
-std::string NameDatabase::exportAdded() const {
+std::string NameDatabase::exportAdded(MibDescriptions mibDescriptions) const {
   const std::string_view arena(arena_.data(), arena_.size());
   const auto textOf = [&arena](TextRef ref) { return arena.substr(ref.offset, ref.size); };
   std::string out;
@@ -156,8 +183,10 @@ std::string NameDatabase::exportAdded() const {
   putValue(out, static_cast<std::uint64_t>(records_.size()));
   for (const Record& record : records_) {
     putValue(out, record.source);
-    for (const TextRef ref :
-         {record.contents, record.name, record.module, record.description, record.indexes}) {
+    const bool described = mibDescriptions == MibDescriptions::Kept ||
+                           sources_[record.source].kind != SourceKind::SnmpMib;
+    for (const TextRef ref : {record.contents, record.name, record.module,
+                              described ? record.description : TextRef{0, 0}, record.indexes}) {
       putText(out, textOf(ref));
     }
   }
@@ -199,6 +228,12 @@ bool NameDatabase::addExported(std::string_view exported) {
   if (!in.value(count)) {
     return false;
   }
+  // Each name takes its source and five sizes at least, which bounds what
+  // a damaged count could make room for.
+  constexpr std::size_t SmallestName = sizeof(std::uint16_t) + 5 * sizeof(std::uint64_t);
+  const auto room =
+      static_cast<std::size_t>(std::min<std::uint64_t>(count, exported.size() / SmallestName));
+  added.reserve(room);
   for (std::uint64_t index = 0; index < count; ++index) {
     Added one{};
     if (!in.value(one.source) || one.source >= sources.size()) {
@@ -222,6 +257,8 @@ bool NameDatabase::addExported(std::string_view exported) {
     return false;
   }
   const auto first = static_cast<std::uint16_t>(sources_.size());
+  records_.reserve(records_.size() + added.size());
+  arena_.reserve(arena_.size() + exported.size());
   for (NameSource& source : sources) {
     addSource(source.kind, std::move(source.path));
   }

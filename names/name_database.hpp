@@ -145,7 +145,11 @@ class NameDatabase {
   // back into another table being built: a reader in a child process
   // hands its names over so. addExported() returns false, adding nothing,
   // for octets that exportAdded() did not write.
-  std::string exportAdded() const;
+  // A web page, which shows no description of an SNMP object and must
+  // stay small, has them left out: they are most of the text of the
+  // modules Debian installs.
+  enum class MibDescriptions : bool { Kept, LeftOut };
+  std::string exportAdded(MibDescriptions mibDescriptions = MibDescriptions::Kept) const;
   bool addExported(std::string_view exported);
   // Orders and indexes the names; the queries below need it.
   void finish();
@@ -258,6 +262,8 @@ class NameDatabase {
   };
 
   TextRef store(std::string_view text);
+  // Stores `text` on one line, as add() keeps it.
+  TextRef storeOnOneLine(std::string_view text);
   std::string_view text(TextRef ref) const { return text_.substr(ref.offset, ref.size); }
   std::span<const std::uint8_t> octets(TextRef ref) const;
   Name nameOf(const Record& record) const;

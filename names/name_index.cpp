@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "name_database.hpp"
@@ -23,6 +24,9 @@ void NameDatabase::indexEntries() {
     }
     return entry;
   };
+  // Most records name an identifier of their own, and most identifiers
+  // have an ancestor or two without a name.
+  entries_.reserve(records_.size() + records_.size() / 2);
   for (std::size_t index = 0; index < records_.size(); ++index) {
     if (index == 0 || text(records_[index].contents) != text(records_[index - 1].contents)) {
       entries_.push_back(newEntry(records_[index].contents, static_cast<std::uint32_t>(index)));
@@ -37,36 +41,28 @@ void NameDatabase::indexEntries() {
     }
   }
   // Every ancestor gets an entry too, so that the named path and nearest
-  // names of each entry build on its parent's.
-  std::vector<std::string> ancestors;
-  for (const Entry& entry : entries_) {
-    const std::string_view contents = text(entry.contents);
-    for (std::size_t end = 1; end < contents.size(); ++end) {
-      if ((static_cast<std::uint8_t>(contents[end - 1]) & 0x80) == 0) {
-        ancestors.emplace_back(contents.substr(0, end));
+  // names of each entry build on its parent's. Entries are ordered by
+  // contents, so the ancestors not met before are the prefixes of an entry
+  // longer than what it shares with the entry before it; none of them is
+  // named (a named one would lie between the two), and they come in order.
+  // Each points into its descendant's contents.
+  const std::size_t namedEntries = entries_.size();
+  for (std::size_t index = 0; index < namedEntries; ++index) {
+    const TextRef contents = entries_[index].contents;
+    const std::string_view octets = text(contents);
+    std::size_t shared = 0;
+    if (index > 0) {
+      const std::string_view before = text(entries_[index - 1].contents);
+      const std::size_t common = std::min(before.size(), octets.size());
+      while (shared < common && before[shared] == octets[shared]) {
+        ++shared;
       }
     }
-  }
-  std::sort(ancestors.begin(), ancestors.end());
-  ancestors.erase(std::unique(ancestors.begin(), ancestors.end()), ancestors.end());
-  std::vector<std::string_view> named;
-  named.reserve(entries_.size());
-  for (const Entry& entry : entries_) {
-    named.push_back(text(entry.contents));
-  }
-  // Records are ordered by contents, so `named` is too. Storing moves the
-  // text `named` points into: the missing ancestors are found first.
-  std::erase_if(ancestors, [&named](const std::string& ancestor) {
-    return std::binary_search(named.begin(), named.end(), std::string_view(ancestor));
-  });
-  std::vector<TextRef> added;
-  added.reserve(ancestors.size());
-  for (const std::string& ancestor : ancestors) {
-    added.push_back(store(ancestor));
-  }
-  text_ = {arena_.data(), arena_.size()};
-  for (const TextRef contents : added) {
-    entries_.push_back(newEntry(contents, 0));
+    for (std::size_t end = shared + 1; end < octets.size(); ++end) {
+      if ((static_cast<std::uint8_t>(octets[end - 1]) & 0x80) == 0) {
+        entries_.push_back(newEntry({contents.offset, static_cast<std::uint32_t>(end)}, 0));
+      }
+    }
   }
   slots_.assign(std::bit_ceil(std::max<std::size_t>(entries_.size() * 2, MinimumSlots)), 0);
   filterBits_.assign(FilterBits / 64, 0);
@@ -74,13 +70,13 @@ void NameDatabase::indexEntries() {
   for (std::size_t index = 0; index < entries_.size(); ++index) {
     Entry& entry = entries_[index];
     const std::uint64_t hash = hashOf(octets(entry.contents));
-    std::size_t slot = hash & mask;
+    auto slot = static_cast<std::size_t>(hash & mask);
     while (slots_[slot] != 0) {
       slot = (slot + 1) & mask;
     }
     slots_[slot] = (hash & ~std::uint64_t{UINT32_MAX}) | (index + 1);
-    for (const std::size_t bit :
-         {hash & (FilterBits - 1), (hash >> FilterShift) & (FilterBits - 1)}) {
+    for (const auto bit : {static_cast<std::size_t>(hash & (FilterBits - 1)),
+                           static_cast<std::size_t>((hash >> FilterShift) & (FilterBits - 1))}) {
       filterBits_[bit / 64] |= std::uint64_t{1} << (bit % 64);
     }
   }

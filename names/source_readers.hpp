@@ -4,6 +4,7 @@
 // is used.
 #pragma once
 
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ void readDumpasn1(NameDatabase& names, const std::string& path);
 // it is]", blank lines and lines starting with "#" ignored. A name may be
 // qualified by its module, as in "MY-MIB::myObject".
 void readNamesFile(NameDatabase& names, SourceKind kind, const std::string& path);
+// The same read from `file`, a names file already open (or one held in
+// memory, as a web page holds a file it is given), named `path`.
+void readNamesFile(NameDatabase& names, SourceKind kind, const std::string& path,
+                   std::istream& file);
 
 // IANA's private enterprise numbers, as Wireshark's enterprises.tsv holds
 // them ("311<TAB>Microsoft") or as IANA's own enterprise-numbers file does

@@ -52,8 +52,10 @@ class StoredOctets {
     if (!value(size) || size > data_.size() - at_) {
       return false;
     }
-    text = data_.substr(at_, size);
-    at_ += size;
+    // Within the data's size, checked above, so within std::size_t.
+    const auto octets = static_cast<std::size_t>(size);
+    text = data_.substr(at_, octets);
+    at_ += octets;
     return true;
   }
   template <typename Element>
@@ -66,8 +68,9 @@ class StoredOctets {
     if (start > data_.size() || count > (data_.size() - start) / sizeof(Element)) {
       return false;
     }
-    elements = {reinterpret_cast<const Element*>(data_.data() + start), count};
-    at_ = start + count * sizeof(Element);
+    const auto elementCount = static_cast<std::size_t>(count);
+    elements = {reinterpret_cast<const Element*>(data_.data() + start), elementCount};
+    at_ = start + elementCount * sizeof(Element);
     return true;
   }
   bool atEnd() const { return at_ == data_.size(); }

@@ -1,6 +1,7 @@
 // dumpasn1's file, names files and enterprise numbers.
 
 #include <fstream>
+#include <optional>
 
 #include "source_lines.hpp"
 #include "source_readers.hpp"
@@ -30,18 +31,13 @@ std::optional<pellamar::ObjectIdentifier> dumpasn1Identifier(std::string_view va
   return identifier;
 }
 
-// Adds the source of kind `kind` read from `path`, and hands each of its
-// lines to `readLine`, trimmed, with its number. A file that cannot be
-// opened, or read to its end, is said so; the names read before are kept.
+// Adds the source of kind `kind`, named `path`, and hands each line of
+// `file` to `readLine`, trimmed, with its number. A file that cannot be
+// read to its end is said so; the names read before are kept.
 template <typename ReadLine>
-void readLines(NameDatabase& names, SourceKind kind, const std::string& path,
+void readLines(NameDatabase& names, SourceKind kind, const std::string& path, std::istream& file,
                const ReadLine& readLine) {
   const std::uint16_t source = names.addSource(kind, path);
-  std::ifstream file(path);
-  if (!file) {
-    names.addWarning(path + ": cannot be read; its names are left out");
-    return;
-  }
   std::string line;
   long number = 0;
   while (std::getline(file, line)) {
@@ -49,6 +45,27 @@ void readLines(NameDatabase& names, SourceKind kind, const std::string& path,
   }
   if (file.bad()) {
     names.addWarning(path + ": cannot be read to its end; the names before are used");
+  }
+}
+
+// The file at `path`, open; when it cannot be opened, nothing, and its
+// source is added with a warning that says so.
+std::optional<std::ifstream> opened(NameDatabase& names, SourceKind kind, const std::string& path) {
+  std::ifstream file(path);
+  if (!file) {
+    names.addSource(kind, path);
+    names.addWarning(path + ": cannot be read; its names are left out");
+    return std::nullopt;
+  }
+  return file;
+}
+
+// The same for the file at `path`.
+template <typename ReadLine>
+void readLines(NameDatabase& names, SourceKind kind, const std::string& path,
+               const ReadLine& readLine) {
+  if (auto file = opened(names, kind, path)) {
+    readLines(names, kind, path, *file, readLine);
   }
 }
 
@@ -93,9 +110,10 @@ void readDumpasn1(NameDatabase& names, const std::string& path) {
   damaged.report(names, path, "an entry of dumpasn1's form");
 }
 
-void readNamesFile(NameDatabase& names, SourceKind kind, const std::string& path) {
+void readNamesFile(NameDatabase& names, SourceKind kind, const std::string& path,
+                   std::istream& file) {
   DamagedLines damaged;
-  readLines(names, kind, path, [&](std::uint16_t source, std::string_view text, long number) {
+  readLines(names, kind, path, file, [&](std::uint16_t source, std::string_view text, long number) {
     if (isCommentOrBlank(text)) {
       return;
     }
@@ -119,6 +137,12 @@ void readNamesFile(NameDatabase& names, SourceKind kind, const std::string& path
     names.add(source, identifier->octets(), name, module, description);
   });
   damaged.report(names, path, "an identifier followed by a name");
+}
+
+void readNamesFile(NameDatabase& names, SourceKind kind, const std::string& path) {
+  if (auto file = opened(names, kind, path)) {
+    readNamesFile(names, kind, path, *file);
+  }
 }
 
 void readEnterprises(NameDatabase& names, const std::string& path) {

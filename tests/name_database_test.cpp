@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -26,6 +27,7 @@
 #include "pellamar/readers.hpp"
 #include "pellamar/writers.hpp"
 #include "source_readers.hpp"
+#include "test_support.hpp"
 
 using namespace pellamar::names;
 
@@ -982,6 +984,24 @@ TEST(ChildReading, RefusesAHandOverOfAnUnknownKindOrOfNoIdentifier) {
   EXPECT_TRUE(NameDatabase().addExported(accented.exportAdded()));
 }
 
+// A web page shows no SNMP object's description, and holds the others.
+TEST(ChildReading, LeavesOutMibDescriptionsWhenAsked) {
+  NameDatabase part;
+  addsOneName(part);
+  part.add(part.addSource(SourceKind::LdapSchema, "core.schema"), identifierOf("2.5.4.3").octets(),
+           "cn", "", "common name");
+  for (const auto& [kept, mibDescription] :
+       {std::pair{NameDatabase::MibDescriptions::Kept, "a description"},
+        std::pair{NameDatabase::MibDescriptions::LeftOut, ""}}) {
+    NameDatabase names;
+    ASSERT_TRUE(names.addExported(part.exportAdded(kept)));
+    names.finish();
+    EXPECT_EQ(names.namesOf(identifierOf("1.3.6.1.4.1.99999.7").octets()).at(0).description,
+              mibDescription);
+    EXPECT_EQ(names.namesOf(identifierOf("2.5.4.3").octets()).at(0).description, "common name");
+  }
+}
+
 TEST(ChildReading, TakesSourcesUpToTheLastNumberOneCanHave) {
   NameDatabase part;
   for (std::size_t source = 0; source < UINT16_MAX; ++source) {
@@ -994,6 +1014,56 @@ TEST(ChildReading, TakesSourcesUpToTheLastNumberOneCanHave) {
   withOne.addSource(SourceKind::UserNames, "mine.names");
   EXPECT_FALSE(withOne.addExported(exported));
 }
+
+// A names file a web page is given is read from memory, under its name.
+TEST(NamesFile, ReadsOneHeldInMemory) {
+  NameDatabase names;
+  std::istringstream file("# mine\n1.3.6.1.4.1.99999.1 myObject what it is\nnot a line\n");
+  readNamesFile(names, SourceKind::UserNames, "held.names", file);
+  names.finish();
+  ASSERT_EQ(names.sources().size(), 1U);
+  EXPECT_EQ(names.sources()[0].path, "held.names");
+  EXPECT_EQ(names.sources()[0].names, 1U);
+  const auto named = names.namesOf(identifierOf("1.3.6.1.4.1.99999.1").octets());
+  ASSERT_EQ(named.size(), 1U);
+  EXPECT_EQ(named[0].name, "myObject");
+  EXPECT_EQ(named[0].description, "what it is");
+  EXPECT_EQ(names.warnings(),
+            std::vector<std::string>{
+                "held.names:3: not an identifier followed by a name; the other names are used"});
+}
+
+// Texts are kept on one line, trimmed, each run of blanks and controls one
+// blank; a text already so is kept as it is.
+struct OneLineCase {
+  const char* name;
+  std::string text;
+  std::string kept;
+};
+
+class OneLineTest : public testing::TestWithParam<OneLineCase> {};
+
+TEST_P(OneLineTest, KeepsTheTextOnOneLine) {
+  NameDatabase names;
+  const auto source = names.addSource(SourceKind::UserNames, "mine.names");
+  const auto identifier = identifierOf("1.3.6.1.4.1.99999.1");
+  names.add(source, identifier.octets(), "name", "", GetParam().text);
+  names.finish();
+  EXPECT_EQ(names.namesOf(identifier.octets()).at(0).description, GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, OneLineTest,
+                         testing::Values(OneLineCase{"AlreadyOnOneLine", "a b c", "a b c"},
+                                         OneLineCase{"LeadingBlank", " a b", "a b"},
+                                         OneLineCase{"TrailingBlank", "a b ", "a b"},
+                                         OneLineCase{"TwoBlanks", "a  b", "a b"},
+                                         OneLineCase{"Tab", "a\tb", "a b"},
+                                         OneLineCase{"BlankThenLineBreak", "a \r\nb", "a b"},
+                                         OneLineCase{"Escape", "a\x1B[2Jb", "a [2Jb"},
+                                         OneLineCase{"Delete", "a\x7F", "a"},
+                                         OneLineCase{"OnlyBlanks", " \t ", ""},
+                                         OneLineCase{"Letter", "caf\xC3\xA9", "caf\xC3\xA9"}),
+                         pellamar::rowName<OneLineCase>);
 
 class NameCache : public testing::Test {
  protected:
