@@ -9,6 +9,10 @@
 #ifdef PELLAMAR_UNICODE_NAMES
 #include <unictype.h>
 #include <uniname.h>
+#else
+#include <utility>
+
+#include "character_table.hpp"
 #endif
 
 namespace pellamar {
@@ -116,6 +120,11 @@ const char* controlName(char32_t c) {
   return nullptr;
 }
 
+#ifndef PELLAMAR_UNICODE_NAMES
+// What messages need of Unicode, given at run time by useCharacterTable().
+detail::CharacterTable characterTable;
+#endif
+
 // "U+FF11 FULLWIDTH DIGIT ONE", or the code point alone when Unicode names
 // no such character (unassigned, private use) or the library has no
 // Unicode tables.
@@ -125,23 +134,29 @@ std::string codePointAndName(char32_t c) {
   if (unicode_character_name(c, name.data()) != nullptr) {
     return codePoint(c) + " " + name.data();
   }
+  const bool ideograph = uc_is_property_unified_ideograph(c);
+#else
+  if (const std::string* name = characterTable.nameOf(c)) {
+    return codePoint(c) + " " + *name;
+  }
+  const bool ideograph = characterTable.unifiedIdeograph(c);
+#endif
   // Unified ideographs are named by their code point alone.
-  if (uc_is_property_unified_ideograph(c)) {
+  if (ideograph) {
     return codePoint(c) + " CJK UNIFIED IDEOGRAPH-" + hexDigits(static_cast<std::uint32_t>(c), 4);
   }
-#endif
   return codePoint(c);
 }
 
 // Letters, digits, punctuation and symbols show as themselves; spaces,
 // marks that would combine with the quote, and invisible characters do not.
 // Without Unicode tables none is known to be visible.
-bool isVisible([[maybe_unused]] char32_t c) {
+bool isVisible(char32_t c) {
 #ifdef PELLAMAR_UNICODE_NAMES
   return uc_is_general_category_withtable(
       c, UC_CATEGORY_MASK_L | UC_CATEGORY_MASK_N | UC_CATEGORY_MASK_P | UC_CATEGORY_MASK_S);
 #else
-  return false;
+  return characterTable.visible(c);
 #endif
 }
 
@@ -195,5 +210,20 @@ ErrorPlace utf8Place(const Error& error, std::string_view text, int column) {
   }
   return {position, at < text.size() ? nameCharacterAt(text, at) : std::string()};
 }
+
+#ifdef PELLAMAR_UNICODE_NAMES
+bool useCharacterTable(std::string_view) {
+  return true;
+}
+#else
+bool useCharacterTable(std::string_view table) {
+  auto read = detail::CharacterTable::read(table);
+  if (!read) {
+    return false;
+  }
+  characterTable = std::move(*read);
+  return true;
+}
+#endif
 
 }  // namespace pellamar

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "character_table.hpp"
 #include "test_support.hpp"
 
 namespace pellamar {
@@ -89,6 +90,84 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CharacterPlace, NoneForAnErrorWithNoPlace) {
   EXPECT_EQ(utf8Place(Error(ErrorCode::NotInIdentifier, Error::Nowhere, 1), "abc").position, 0);
+}
+
+// A table of Unicode's names as a web page holds it: the runs U+0100 to
+// U+0101 and U+0110 shown in quotes, the ideographs U+4E00 to U+4E02, and
+// two names.
+const std::string CharacterTableText =
+    "v 100 2\n"
+    "v E 1\n"
+    "i 4E00 3\n"
+    "n 100 LATIN CAPITAL LETTER A WITH MACRON\n"
+    "n E LATIN CAPITAL LETTER D WITH CARON\n";
+
+struct CharacterTableCase {
+  const char* name;
+  char32_t c;
+  bool visible;
+  bool ideograph;
+  std::string named;
+};
+
+class CharacterTableTest : public testing::TestWithParam<CharacterTableCase> {};
+
+TEST_P(CharacterTableTest, TellsWhatTheTableSays) {
+  const auto table = detail::CharacterTable::read(CharacterTableText);
+  ASSERT_TRUE(table);
+  const CharacterTableCase& row = GetParam();
+  EXPECT_EQ(table->visible(row.c), row.visible);
+  EXPECT_EQ(table->unifiedIdeograph(row.c), row.ideograph);
+  const std::string* name = table->nameOf(row.c);
+  EXPECT_EQ(name == nullptr ? "" : *name, row.named);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lookups, CharacterTableTest,
+    testing::Values(CharacterTableCase{"BeforeTheFirstRun", 0xFF, false, false, ""},
+                    CharacterTableCase{"FirstOfARun", 0x100, true, false,
+                                       "LATIN CAPITAL LETTER A WITH MACRON"},
+                    CharacterTableCase{"LastOfARun", 0x101, true, false, ""},
+                    CharacterTableCase{"OnePastARun", 0x102, false, false, ""},
+                    CharacterTableCase{"RunAfterAGap", 0x110, true, false, ""},
+                    CharacterTableCase{"NamedOutsideTheRuns", 0x10E, false, false,
+                                       "LATIN CAPITAL LETTER D WITH CARON"},
+                    CharacterTableCase{"LastIdeograph", 0x4E02, false, true, ""},
+                    CharacterTableCase{"PastTheIdeographs", 0x4E03, false, false, ""},
+                    CharacterTableCase{"LastCodePoint", 0x10FFFF, false, false, ""}),
+    rowName<CharacterTableCase>);
+
+struct DamagedTableCase {
+  const char* name;
+  std::string table;
+};
+
+class DamagedTableTest : public testing::TestWithParam<DamagedTableCase> {};
+
+TEST_P(DamagedTableTest, IsRefused) {
+  EXPECT_FALSE(detail::CharacterTable::read(GetParam().table));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refused, DamagedTableTest,
+    testing::Values(DamagedTableCase{"UnknownKind", "x 1 1\n"},
+                    DamagedTableCase{"NoValue", "v 1\n"}, DamagedTableCase{"EmptyValue", "v 1 \n"},
+                    DamagedTableCase{"NoBlankAfterTheKind", "v1 1\n"},
+                    DamagedTableCase{"EmptyLine", "v 100 2\n\n"},
+                    DamagedTableCase{"GapNotHexadecimal", "v G 1\n"},
+                    DamagedTableCase{"LengthNotHexadecimal", "v 1 1x\n"},
+                    DamagedTableCase{"EmptyRun", "v 1 0\n"},
+                    DamagedTableCase{"RunPastTheLastCodePoint", "v 10FFFF 2\n"},
+                    DamagedTableCase{"GapPastTheLastCodePoint", "v 100 2\nv 10FFFE 1\n"},
+                    DamagedTableCase{"NameTwice", "n 100 A\nn 0 B\n"},
+                    DamagedTableCase{"EmptyName", "n 100 \n"}),
+    rowName<DamagedTableCase>);
+
+TEST(CharacterTable, ReadsTheLastCodePointAndAnUnendedLastLine) {
+  const auto table = detail::CharacterTable::read("v 10FFFF 1\nn 10FFFF LAST");
+  ASSERT_TRUE(table);
+  EXPECT_TRUE(table->visible(0x10FFFF));
+  EXPECT_EQ(*table->nameOf(0x10FFFF), "LAST");
 }
 
 }  // namespace

@@ -26,8 +26,19 @@ std::size_t characterCount(std::string_view text);
 // itself in quotes when it is visible), and an octet that is not UTF-8 as
 // that octet (`the byte 0xFF (not UTF-8)`). Where the library was built
 // without the system's Unicode tables (in a web page), a character beyond
-// Latin-1 is named by its code point alone.
+// Latin-1 is named by its code point alone, unless useCharacterTable()
+// has given it Unicode's names.
 std::string nameCharacterAt(std::string_view text, std::size_t index);
+
+// Where the library was built without the system's Unicode tables (a web
+// page), gives it what messages need of them, from `table`: one line for
+// each run of characters shown in quotes ("v GAP LENGTH"), each run of
+// unified ideographs ("i GAP LENGTH"), and each named character ("n GAP
+// NAME"), in order; numbers in hexadecimal, a gap counted from where the
+// line before of its kind ended (a run's end, a named character), from 0.
+// Returns false, and changes nothing, for a table not of that form. With
+// the system's tables it does nothing and returns true.
+bool useCharacterTable(std::string_view table);
 
 // The place of `error` in `text`, whose first character stands at column
 // `column` of its line: the column of the error's character, counted in
