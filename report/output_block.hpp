@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace pellamar {
@@ -23,6 +24,9 @@ class OutputBlock {
   static constexpr std::size_t BlockSize = std::size_t{1} << 19;
 
   explicit OutputBlock(int fd);
+  // A block whose writes go to the end of `collected`, for a program that
+  // shows its results rather than writing them to a file (a web page).
+  explicit OutputBlock(std::string& collected);
 
   // Room for `size` more bytes at the end, writing out the block first when
   // it has less; write there and hand the end to commit().
@@ -38,7 +42,8 @@ class OutputBlock {
   void flush();
 
  private:
-  int fd_;
+  int fd_ = -1;
+  std::string* collected_ = nullptr;
   // Not filled in advance: every byte is written before it is read.
   std::unique_ptr<char[]> buffer_;
   std::size_t capacity_;

@@ -10,6 +10,7 @@
 
 #include "json_lines.hpp"
 #include "name_listing.hpp"
+#include "output_block.hpp"
 #include "pellamar/readers.hpp"
 #include "pellamar/visible_text.hpp"
 #include "scan_report.hpp"
@@ -163,6 +164,25 @@ TEST_P(ReportTest, FaultsNameTheFileAsGiven) {
 }
 
 const std::string Dotted(Named);
+
+// A block that collects what it writes (a web page's) keeps every line in
+// order, those written out when the block filled and those flushed after.
+TEST(OutputBlock, CollectsWhatItWrites) {
+  std::string collected;
+  OutputBlock output(collected);
+  const std::string line = std::string(999, 'x') + "\n";
+  std::string expected;
+  while (expected.size() <= OutputBlock::BlockSize + (std::size_t{1} << 16)) {
+    output.append(line);
+    expected += line;
+  }
+  EXPECT_FALSE(collected.empty());
+  EXPECT_LT(collected.size(), expected.size());
+  output.flush();
+  EXPECT_EQ(collected, expected);
+  output.flush();
+  EXPECT_EQ(collected, expected);
+}
 
 // The names command's lines for one name of a names file, and its sources,
 // with the kinds not found and what gives each.
