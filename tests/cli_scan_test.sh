@@ -20,76 +20,8 @@ export PELLAMAR_DUMPASN1_CFG="" MIBDIRS="" PELLAMAR_LDAP_SCHEMAS="" PELLAMAR_ENT
 cd "$work" || exit 1
 
 # The files, made as a user would make them.
-cat >ca.cnf <<'EOF'
-[req]
-distinguished_name = dn
-x509_extensions = v3
-prompt = no
-[dn]
-C = GB
-O = Pellamar Tests
-CN = Test CA
-[v3]
-basicConstraints = critical, CA:true
-keyUsage = critical, keyCertSign, cRLSign, digitalSignature
-extendedKeyUsage = serverAuth, clientAuth, 1.3.6.1.4.1.99999.7
-subjectKeyIdentifier = hash
-authorityKeyIdentifier = keyid
-subjectAltName = DNS:example.org, email:ca@example.org
-authorityInfoAccess = OCSP;URI:http://ocsp.example.org, caIssuers;URI:http://example.org/ca.crt
-crlDistributionPoints = URI:http://example.org/ca.crl
-certificatePolicies = 2.23.140.1.2.1, @policy
-1.3.6.1.4.1.99999.1 = ASN1:SEQUENCE:private
-[policy]
-policyIdentifier = 1.3.6.1.4.1.99999.2
-CPS.1 = http://example.org/cps
-userNotice.1 = @notice
-[notice]
-explicitText = Tests only
-[private]
-kind = OID:1.3.6.1.4.1.99999.3
-part = RELATIVE_OID_PLACEHOLDER
-[ca]
-default_ca = test
-[test]
-database = index.txt
-crlnumber = crlnumber
-default_md = sha256
-default_crl_days = 30
-EOF
-sed -i 's/^part = .*/part = INTEGER:7/' ca.cnf
-touch index.txt
-echo 01 >crlnumber
-made=true
-openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout key.pem -out cert.pem \
-  -days 30 -set_serial 7 -config ca.cnf 2>/dev/null || made=false
-openssl x509 -in cert.pem -outform DER -out cert.der 2>/dev/null || made=false
-openssl req -new -key key.pem -subj "/CN=Request" -addext "subjectAltName=DNS:request.example.org" \
-  -out request.pem 2>/dev/null || made=false
-openssl ca -gencrl -config ca.cnf -keyfile key.pem -cert cert.pem -out crl.pem 2>/dev/null || made=false
-openssl pkcs12 -export -in cert.pem -inkey key.pem -passout pass:tests -out bundle.p12 2>/dev/null ||
-  made=false
-printf 'Signed text\n' >message.txt
-openssl cms -sign -in message.txt -signer cert.pem -inkey key.pem -outform DER -out signature.der \
-  2>/dev/null || made=false
-openssl ocsp -issuer cert.pem -cert cert.pem -reqout ocsp-request.der 2>/dev/null || made=false
-if ! $made; then
-  echo "FAILED: openssl could not make the test files"
-  exit 1
-fi
-
-# Hand-made encodings: indefinite lengths, high tag numbers, wrapping
-# within wrapping, a depth beyond the limit, a length beyond the input,
-# trailing data, a RELATIVE-OID.
-hand() { printf '%b' "$2" >"$1"; }
-hand indefinite.ber '\x30\x80\x31\x80\x06\x03\x2a\x03\x04\x00\x00\x24\x80\x04\x03\x06\x01\x2b\x00\x00\x00\x00'
-hand high-tags.ber '\xbf\x81\x00\x05\x06\x03\x55\x1d\x0f\x5f\x81\x82\x03\x01\x02\x06\x01\x2b'
-hand nested.ber '\x04\x0c\x04\x0a\x03\x08\x00\x30\x05\x0d\x03\xc2\x7b\x03'
-hand beyond.ber '\x30\x10\x06\x03\x2a\x03\x04\x04\x05\x06\x01\x2b'
-hand trailing.ber '\x06\x03\x2a\x03\x04\x0a\x01'
-for level in $(seq 70); do printf '\x30\x80'; done >deep.ber
-printf '\x06\x01\x2a' >>deep.ber
-hand bad-identifier.ber '\x06\x02\x80\x01\x06\x01\x2b'
+source "$here/scan_files.sh"
+make_scan_files || exit 1
 
 # The walkers agree, identifier by identifier and fault by fault.
 agree() {
@@ -151,7 +83,6 @@ program=timeout expect device_without_end 1 "" \
   10 "$cli" scan /dev/zero
 
 # A file that cannot be read fails the run; the others are still read.
-printf '\x30\x03\x06\x01\x2A' >good.der
 expect missing_file_and_a_good_one 1 "good.der:
        2  d=1  1.2  member-body (ISO Member Body)" \
   "pellamar-cli: nonexistent.der: No such file or directory" scan nonexistent.der good.der
@@ -167,14 +98,12 @@ input=$'BgEr=\n' expect base64_with_extra_padding 1 "(standard input):
 
 # An OCTET STRING that holds 1.2.3.4.5, cut short: found, and the fault
 # placed in its block, whether the block has its END line or not.
-printf -- '-----BEGIN A-----\nMAwECjAGBgQqAwQFBQ==\n-----END A-----\n-----BEGIN B-----\nBgEr\n-----END B-----\n' >cut.pem
 expect first_block_cut_short 1 "cut.pem, block 1 (A):
        6  d=3  1.2.3.4.5
 cut.pem, block 2 (B):
        0  d=0  1.3  org (ORG)" \
   "pellamar-cli: cut.pem: block 1, offset 12: the input ends inside the element that starts here" \
   scan cut.pem
-head -n 2 cut.pem >no-end.pem
 expect block_without_end 1 "no-end.pem, block 1 (A):
        6  d=3  1.2.3.4.5" \
   "pellamar-cli: no-end.pem:3: the input ends inside the PEM block that begins at line 1" \
@@ -182,7 +111,6 @@ expect block_without_end 1 "no-end.pem, block 1 (A):
 
 # A key encrypted the old way holds no BER to read: said so, not taken
 # for damaged BER.
-openssl genrsa -traditional -aes128 -passout pass:x 512 2>/dev/null >encrypted.pem
 expect encrypted_key 1 "" \
   "pellamar-cli: encrypted.pem:2: the PEM block \"RSA PRIVATE KEY\" is encrypted (Proc-Type: 4,ENCRYPTED), so what it holds cannot be read" \
   scan encrypted.pem
@@ -197,7 +125,6 @@ print(json.dumps(json.loads(sys.stdin.buffer.read().decode(\"utf-8\"))[\"file\"]
 # Text from files reaches the terminal and fields escaped: a label past the
 # first 512 bytes, a file name with an escape sequence and a line break, a
 # character that is not Base64, named as the character it is.
-{ printf '%600s\n' "" | tr ' ' '#'; printf -- '-----BEGIN EVIL\e]0;pwned\a\e[2J LABEL-----\nBgEr\n-----END EVIL-----\n'; } >label.pem
 expect label_escaped 0 'label.pem, block 1 (EVIL\x1B]0;pwned\x07\x1B[2J LABEL):
        0  d=0  1.3  org (ORG)' "" scan label.pem
 expect label_escaped_in_its_field 0 "label.pem${tab}1${tab}EVIL\\x1B]0;pwned\\x07\\x1B[2J LABEL${tab}0${tab}0${tab}OID${tab}1.3${tab}ORG${tab}0${tab}${tab}" "" \
@@ -209,10 +136,8 @@ expect file_name_escaped_in_its_field 0 "x\\x1B[2J\\n\\\\.der${tab}${tab}${tab}2
   scan --tsv $'x\e[2J\n\\.der'
 expect file_name_escaped_in_a_message 1 "" 'pellamar-cli: no\x1B[2J\n\.der: No such file or directory' \
   scan $'no\e[2J\n\\.der'
-printf -- '-----BEGIN A-----\nBg\xc3\xa9r\n-----END A-----\n' >letter.pem
 expect character_named_by_code_point 1 "" \
   $'pellamar-cli: letter.pem:2:3: the character "\xc3\xa9" is not a Base64 character' scan letter.pem
-printf 'BgEr\nBg\xe2\x80\xaer\n' >override.b64
 expect format_character_named 1 "override.b64:
        0  d=0  1.3  org (ORG)" \
   'pellamar-cli: override.b64:2:3: the character U+202E RIGHT-TO-LEFT OVERRIDE is not a Base64 character' \
@@ -278,8 +203,6 @@ expect unknown_counted 0 "      1  relative 8571.3
       1  1.3.6.1.4.1.99999.3" "" scan --unknown --count nested.ber ocsp-request.der signature.der
 
 # Wide counts and offsets keep a blank before them.
-python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex("06012a") * 123456)' >many.der
-python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex("04840098968a") + bytes(10000010) + bytes.fromhex("06012a"))' >far.der
 expect wide_count 0 " 123456  1.2  member-body (ISO Member Body)" "" scan --count many.der
 expect wide_offset 0 "far.der:
  10000016  d=0  1.2  member-body (ISO Member Body)" "" scan far.der
@@ -287,7 +210,6 @@ expect wide_offset 0 "far.der:
 # PEM among text, a bad block among good ones (what it held before the bad
 # character is found), files that cannot be read,
 # standard input.
-printf -- '-----BEGIN CERTIFICATE-----\nBgEr\nAS*G\n-----END CERTIFICATE-----\nsome text\n-----BEGIN X-----\nBgEr\n-----END X-----\n' >bad.pem
 expect bad_base64_ends_its_block 1 "bad.pem, block 1 (CERTIFICATE):
        0  d=0  1.3  org (ORG)
 bad.pem, block 2 (X):

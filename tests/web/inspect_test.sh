@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs the inspection page's test in Chromium beside pellamar-cli, which is
+# given the names the page holds built in: the same sources, where Debian
+# installs them, and no user's own.
+# Arguments: node, the page, pellamar-cli, the window_results program, the
+# folder of Pellamar's names files.
+set -euo pipefail
+node=$1
+page=$2
+cli=$(realpath "$3")
+window_results=$4
+names_folder=$(realpath "$5")
+here=$(cd "$(dirname "$0")" && pwd)
+if [ ! -d "$here/node_modules/puppeteer-core" ]; then
+  echo "puppeteer-core is missing: run npm ci --prefix $here (./dev.sh test does)"
+  exit 1
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+existing() { [ -e "$1" ] && echo "$1" || echo ""; }
+export HOME=$work XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache \
+  XDG_DATA_HOME=$work/data \
+  MIBDIRS=/usr/share/snmp/mibs:/usr/share/snmp/mibs/iana:/usr/share/snmp/mibs/ietf \
+  PELLAMAR_DUMPASN1_CFG=$(existing /etc/dumpasn1/dumpasn1.cfg) \
+  PELLAMAR_LDAP_SCHEMAS=/etc/ldap/schema:/usr/share/dirsrv/schema:/usr/share/samba/setup/ad-schema \
+  PELLAMAR_NAMES_DIRS=$names_folder \
+  PELLAMAR_ENTERPRISES=$(existing /usr/share/wireshark/enterprises.tsv)
+"$window_results" >"$work/cases.json"
+mkdir "$work/files"
+(
+  cd "$work/files"
+  source "$here/../scan_files.sh"
+  make_scan_files
+  # A file of 50 MiB: an OCTET STRING of zeros, then the certificate.
+  python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex("048403200000") + bytes(52428800) + open("cert.der", "rb").read())' >large.der
+  # Cuts and flips of the certificate, every ninth.
+  size=$(stat -c %s cert.der)
+  for length in $(seq 2 9 $((size - 1))); do head -c "$length" cert.der >"cut-$length.der"; done
+  python3 - cert.der <<'PYTHON'
+import sys
+data = open(sys.argv[1], "rb").read()
+for index in range(0, len(data), 9):
+    damaged = bytearray(data)
+    damaged[index] ^= 0x80
+    open(f"flip-{index}.der", "wb").write(damaged)
+PYTHON
+  if [ -f /etc/ssl/certs/ca-certificates.crt ]; then
+    cp /etc/ssl/certs/ca-certificates.crt .
+  fi
+)
+"$node" "$here/inspect_test.mjs" "$page" "$cli" "$work/cases.json" "$work/files"
