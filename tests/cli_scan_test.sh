@@ -48,18 +48,7 @@ agree hand_made indefinite.ber high-tags.ber nested.ber beyond.ber trailing.ber 
 # Every cut of the certificate, and every octet of it flipped: what was
 # read before the damage is found, and the fault falls where the other
 # walker puts it. (Its first octet alone, 30, is the text "0".)
-size=$(stat -c %s cert.der)
-mkdir cuts flips
-for length in $(seq 2 $((size - 1))); do head -c "$length" cert.der >"cuts/$length"; done
-python3 - cert.der flips <<'PYTHON'
-import sys
-data = open(sys.argv[1], "rb").read()
-for index in range(len(data)):
-    for mask in (0x80, 0x01):
-        damaged = bytearray(data)
-        damaged[index] ^= mask
-        open(f"{sys.argv[2]}/{index}-{mask}", "wb").write(damaged)
-PYTHON
+make_cuts_and_flips
 agree every_cut cuts/*
 agree every_flip flips/*
 

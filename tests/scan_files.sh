@@ -95,3 +95,21 @@ EOF
   python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex("04840098968a") + bytes(10000010) + bytes.fromhex("06012a"))' >far.der
   printf -- '-----BEGIN CERTIFICATE-----\nBgEr\nAS*G\n-----END CERTIFICATE-----\nsome text\n-----BEGIN X-----\nBgEr\n-----END X-----\n' >bad.pem
 }
+
+# Every cut of the certificate (cuts/LENGTH), and every octet of it flipped
+# in its top bit and in its lowest (flips/INDEX-MASK).
+make_cuts_and_flips() {
+  local size
+  size=$(stat -c %s cert.der)
+  mkdir cuts flips
+  for length in $(seq 2 $((size - 1))); do head -c "$length" cert.der >"cuts/$length"; done
+  python3 - cert.der flips <<'PYTHON'
+import sys
+data = open(sys.argv[1], "rb").read()
+for index in range(len(data)):
+    for mask in (0x80, 0x01):
+        damaged = bytearray(data)
+        damaged[index] ^= mask
+        open(f"{sys.argv[2]}/{index}-{mask}", "wb").write(damaged)
+PYTHON
+}

@@ -10,7 +10,7 @@
 import { spawnSync } from "node:child_process";
 import { mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
-import { join } from "node:path";
+import { basename, dirname, join } from "node:path";
 import { pathToFileURL } from "node:url";
 import puppeteer from "puppeteer-core";
 
@@ -34,9 +34,10 @@ function same(name, actual, expected) {
   check(name, a === e, `\n  page: ${a.slice(0, 2000)}\n  cli:  ${e.slice(0, 2000)}`);
 }
 
-// pellamar-cli's standard output, and its messages without its name.
-function run(args, input) {
-  const result = spawnSync(cli, args, { cwd: folder, input: input ?? "", maxBuffer: 1 << 30 });
+// pellamar-cli's standard output, and its messages without its name, run
+// in `where` (the files' folder unless given).
+function run(args, input, where = folder) {
+  const result = spawnSync(cli, args, { cwd: where, input: input ?? "", maxBuffer: 1 << 30 });
   const messages = result.stderr.toString("utf8").split("\n").filter((line) => line)
     .map((line) => line.replace(/^pellamar-cli: /, ""));
   return { output: result.stdout.toString("utf8"), messages };
@@ -168,13 +169,23 @@ try {
                                  rows: document.querySelectorAll("#Found tbody tr").length,
                                  time: Number(document.documentElement.dataset.scanned) }));
   };
-  const files = readdirSync(folder).filter((file) => !/\.(cnf|txt|old|attr)$|^crlnumber|^index/.test(file))
-    .sort();
+  // The files in the folder and in its folders of cuts and flips, each
+  // scanned by pellamar-cli in its own folder, as the page has its name
+  // alone.
+  const files = [];
+  for (const entry of readdirSync(folder, { withFileTypes: true }).sort((a, b) => a.name < b.name ? -1 : 1)) {
+    if (entry.isDirectory()) {
+      files.push(...readdirSync(join(folder, entry.name)).sort().map((name) => join(entry.name, name)));
+    } else if (!/\.(cnf|txt|old|attr)$|^crlnumber|^index/.test(entry.name)) {
+      files.push(entry.name);
+    }
+  }
   let largeTime = 0;
   for (const file of files) {
     const found = await scanFile(file);
-    const expected = run(["scan", "--json", file]);
-    const counted = run(["scan", "--count", "--json", file]);
+    const where = join(folder, dirname(file));
+    const expected = run(["scan", "--json", basename(file)], "", where);
+    const counted = run(["scan", "--count", "--json", basename(file)], "", where);
     if (found.lines !== expected.output) {
       same(`${file} records`, found.lines.split("\n").slice(0, 5), expected.output.split("\n").slice(0, 5));
     } else {
