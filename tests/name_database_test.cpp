@@ -1033,6 +1033,18 @@ TEST(NamesFile, ReadsOneHeldInMemory) {
                 "held.names:3: not an identifier followed by a name; the other names are used"});
 }
 
+// A names file that cannot be opened is still a source, with no names and
+// a warning that says so.
+TEST(NamesFile, OneThatCannotBeOpenedIsSaid) {
+  NameDatabase names;
+  readNamesFile(names, SourceKind::UserNames, "/nonexistent/mine.names");
+  ASSERT_EQ(names.sources().size(), 1U);
+  EXPECT_EQ(names.sources()[0].path, "/nonexistent/mine.names");
+  EXPECT_EQ(names.sources()[0].names, 0U);
+  EXPECT_EQ(names.warnings(), std::vector<std::string>{"/nonexistent/mine.names: cannot be read; "
+                                                       "its names are left out"});
+}
+
 // Texts are kept on one line, trimmed, each run of blanks and controls one
 // blank; a text already so is kept as it is.
 struct OneLineCase {
