@@ -6,7 +6,7 @@
 // finds it, counted as scan --count --json counts, and saved byte for byte;
 // the user's own names file, kept and forgotten; the keyboard alone; a
 // phone's width. The time to be ready and to answer is reported.
-//   node inspect_test.mjs PAGE PELLAMAR-CLI CASES.json FILES-FOLDER
+//   node cli_page_test.mjs PAGE PELLAMAR-CLI CASES.json FILES-FOLDER
 import { spawnSync } from "node:child_process";
 import { mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";

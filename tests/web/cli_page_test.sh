@@ -45,4 +45,4 @@ mkdir "$work/files"
     cp /etc/ssl/certs/ca-certificates.crt .
   fi
 )
-"$node" "$here/inspect_test.mjs" "$page" "$cli" "$work/cases.json" "$work/files"
+"$node" "$here/cli_page_test.mjs" "$page" "$cli" "$work/cases.json" "$work/files"
